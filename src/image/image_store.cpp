@@ -1,8 +1,67 @@
-// PLACEHOLDER: replaced by the real implementation.
-#include <stdexcept>
+#include <cstdio>
+#include <string>
+
+#include "driver/scene_state.h"
 #include "image/image.h"
-int openImage(const char*, int, int) { throw std::logic_error("not implemented yet"); }
-int writeImageLine(unsigned char*, int) { throw std::logic_error("not implemented yet"); }
-int closeImage() { throw std::logic_error("not implemented yet"); }
-const char* imageFileName() { throw std::logic_error("not implemented yet"); }
-void discardImage() {}
+#include "image/image_file.h"
+
+namespace {
+
+struct Writer {
+    const char* extension;
+    int (*open)(const char* name, int width, int height);
+    int (*writeLine)(unsigned char* rowPixels, int row);
+    int (*close)();
+};
+
+// Indexed by iImageType.
+constexpr Writer kWriters[] = {
+    {".tga", openTGA, writeTGALine, closeTGA},
+    {".bmp", openBMP, writeBMPLine, closeBMP},
+    {".ppm", openPPM, writePPMLine, closePPM},
+};
+constexpr int kWriterCount = sizeof kWriters / sizeof kWriters[0];
+
+std::string fileName;
+// The writer in use while an image is open, -1 otherwise. Set before any render thread
+// starts and read-only until they have all been joined.
+int openWriter = -1;
+
+} // namespace
+
+int openImage(const char* name, int width, int height) {
+    fileName = name;
+    openWriter = -1;
+    int result = -1;
+    if (iImageType >= 0 && iImageType < kWriterCount) {
+        const Writer& writer = kWriters[iImageType];
+        fileName += writer.extension;
+        result = writer.open(fileName.c_str(), width, height);
+        if (result == 0) {
+            openWriter = iImageType;
+        }
+    }
+    std::printf(" Rendering to: %s\n", fileName.c_str());
+    std::printf(" Resolution:   %d x %d\n", width, height);
+    return result;
+}
+
+int writeImageLine(unsigned char* rowPixels, int row) {
+    if (openWriter < 0) {
+        return -1;
+    }
+    return kWriters[openWriter].writeLine(rowPixels, row);
+}
+
+int closeImage() {
+    if (openWriter < 0) {
+        return -1;
+    }
+    int writer = openWriter;
+    openWriter = -1;
+    return kWriters[writer].close();
+}
+
+const char* imageFileName() { return fileName.c_str(); }
+
+void discardImage() { removePendingImageFile(); }
