@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <string>
 
 namespace {
@@ -154,7 +153,7 @@ void removePendingImageFile() noexcept {
     }
 }
 
-std::unique_ptr<unsigned char[]> allocatePicture(int width, int height) {
+Picture allocatePicture(int width, int height) {
     if (width <= 0 || height <= 0) {
         return nullptr;
     }
@@ -163,8 +162,8 @@ std::unique_ptr<unsigned char[]> allocatePicture(int width, int height) {
     if (pixels > PTRDIFF_MAX / 3) {
         return nullptr;
     }
-    return std::unique_ptr<unsigned char[]>(
-        new (std::nothrow) unsigned char[static_cast<std::size_t>(pixels * 3)]());
+    // calloc leaves fresh pages untouched until rows arrive.
+    return Picture(static_cast<unsigned char*>(std::calloc(static_cast<std::size_t>(pixels), 3)));
 }
 
 void swapRedBlue(unsigned char* row, int width) {

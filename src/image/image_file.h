@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 // Shared plumbing of the three writers: the output file is written under a temporary name
@@ -25,9 +26,14 @@ void abandonImageFile(std::FILE* file);
 // path.
 void removePendingImageFile() noexcept;
 
+struct PictureFree {
+    void operator()(unsigned char* bytes) const { std::free(bytes); }
+};
+using Picture = std::unique_ptr<unsigned char[], PictureFree>;
+
 // The whole-picture buffer of width x height x 3 bytes, zeroed so rows that no scan stores
-// come out black. nullptr when the size does not fit in memory or cannot be allocated.
-std::unique_ptr<unsigned char[]> allocatePicture(int width, int height);
+// come out black. Empty when the size does not fit in memory or cannot be allocated.
+Picture allocatePicture(int width, int height);
 
 // Red, green, blue becomes blue, green, red for each of the `width` pixels of `row`.
 void swapRedBlue(unsigned char* row, int width);

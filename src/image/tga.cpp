@@ -9,7 +9,7 @@
 namespace {
 
 std::FILE* fp = nullptr;
-std::unique_ptr<unsigned char[]> image;
+Picture image;
 int imageWidth = 0;
 int imageHeight = 0;
 
