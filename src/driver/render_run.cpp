@@ -141,9 +141,7 @@ void doTrace() {
     std::printf("\n\n Rendering time: %4.2f second(s)\n", seconds);
 
     if (closeImage() != 0) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "\n Output file: %s could not be written\n", imageFileName());
-        fatalExit(1);
+        fatalExit(1); // the store has said why; the previous picture is untouched
     }
     releaseInterrupts();
 
