@@ -60,10 +60,13 @@ mode_t outputMode(const std::string& target, bool& ok) {
 }
 
 // "<target>.tmpXXXXXX", or a short name in the same folder when that would make the last
-// path component too long.
+// path component too long. False when the target itself could never be renamed into place.
 bool buildTemplate(const std::string& target, char* buffer, std::size_t size) {
     std::size_t slash = target.rfind('/');
     std::size_t baseLength = slash == std::string::npos ? target.size() : target.size() - slash - 1;
+    if (baseLength > NAME_MAX) {
+        return false;
+    }
     std::string name;
     if (baseLength + sizeof kTempSuffix - 1 <= NAME_MAX) {
         name = target + kTempSuffix;
@@ -132,8 +135,8 @@ int finishImageFile(std::FILE* file) {
     if (failed) {
         unlink(pendingPath);
         forgetPending();
-        std::fprintf(stderr, "\n Output file: %s could not be written (%s)\n",
-                     displayName.c_str(), error != 0 ? std::strerror(error) : "write error");
+        std::fprintf(stderr, "\n Output file: %s could not be written (%s)\n", displayName.c_str(),
+                     error != 0 ? std::strerror(error) : "write error");
         return -1;
     }
     forgetPending();

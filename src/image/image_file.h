@@ -38,4 +38,6 @@ Picture allocatePicture(int width, int height);
 // Red, green, blue becomes blue, green, red for each of the `width` pixels of `row`.
 void swapRedBlue(unsigned char* row, int width);
 
-inline std::size_t rowBytes(int width) { return static_cast<std::size_t>(width) * 3; }
+inline std::size_t rowBytes(int width) {
+    return static_cast<std::size_t>(width) * 3;
+}

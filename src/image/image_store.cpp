@@ -62,6 +62,10 @@ int closeImage() {
     return kWriters[writer].close();
 }
 
-const char* imageFileName() { return fileName.c_str(); }
+const char* imageFileName() {
+    return fileName.c_str();
+}
 
-void discardImage() { removePendingImageFile(); }
+void discardImage() {
+    removePendingImageFile();
+}

@@ -58,8 +58,9 @@ std::vector<std::string> directoryEntries(const fs::path& dir) {
 // A picture whose three channels differ everywhere, so swapped channels, swapped rows and
 // wrong strides all show.
 unsigned char channel(int x, int y, int c) {
-    return static_cast<unsigned char>(c == 0 ? 10 + 40 * x + y : c == 1 ? 100 + 30 * y + x
-                                                                        : 250 - 7 * x - 11 * y);
+    return static_cast<unsigned char>(c == 0   ? 10 + 40 * x + y
+                                      : c == 1 ? 100 + 30 * y + x
+                                               : 250 - 7 * x - 11 * y);
 }
 
 Bytes patternRow(int width, int y) {
@@ -120,7 +121,9 @@ class ImageTest : public testing::Test {
     TempDir dir;
 };
 
-Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+Bytes bytesOf(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
 
 Bytes concat(Bytes a, const Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -159,10 +162,11 @@ TEST_F(ImageTest, OneRedPixel) {
         int type;
         Bytes file;
     };
-    Bytes bmpHeader = {0x42, 0x4D, 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0,
-                       1,    0,    0,  0, 1, 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0};
+    Bytes bmpHeader = {0x42, 0x4D, 58, 0, 0, 0, 0, 0, 0, 0,  54, 0, 0, 0, 40, 0, 0, 0, 1,
+                       0,    0,    0,  1, 0, 0, 0, 1, 0, 24, 0,  0, 0, 0, 0,  4, 0, 0, 0};
     const Case cases[] = {
-        {kPpm, {0x50, 0x36, 0x0A, 0x31, 0x20, 0x31, 0x0A, 0x32, 0x35, 0x35, 0x0A, 0xFF, 0x00, 0x00}},
+        {kPpm,
+         {0x50, 0x36, 0x0A, 0x31, 0x20, 0x31, 0x0A, 0x32, 0x35, 0x35, 0x0A, 0xFF, 0x00, 0x00}},
         {kTga, {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 24, 0x20, 0x00, 0x00, 0xFF}},
         {kBmp, concat(concat(bmpHeader, Bytes(16, 0)), {0x00, 0x00, 0xFF, 0x00})},
     };
@@ -180,8 +184,8 @@ TEST_F(ImageTest, OneRedPixel) {
 
 TEST_F(ImageTest, BmpRowsArePaddedAndStoredBottomUp) {
     Bytes file = render(kBmp, "small", 3, 2, {0, 1});
-    Bytes expected = {0x42, 0x4D, 78, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 3, 0, 0, 0,
-                      2,    0,    0,  0, 1, 0, 24, 0, 0, 0, 0, 0, 24, 0, 0, 0};
+    Bytes expected = {0x42, 0x4D, 78, 0, 0, 0, 0, 0, 0, 0,  54, 0, 0, 0, 40, 0,  0, 0, 3,
+                      0,    0,    0,  2, 0, 0, 0, 1, 0, 24, 0,  0, 0, 0, 0,  24, 0, 0, 0};
     expected.resize(54, 0);
     for (int y : {1, 0}) {
         for (int x = 0; x < 3; ++x) {
@@ -291,6 +295,7 @@ TEST_F(ImageTest, OutputThatCannotBeCreatedIsRefusedAfterBothMessages) {
     const Case cases[] = {
         {"missing folder", kBmp, (dir.path() / "missing" / "scene").string(), 4, 4},
         {"name of a folder", kBmp, (dir.path() / "taken").string(), 4, 4},
+        {"name too long", kPpm, (dir.path() / std::string(300, 'n')).string(), 4, 4},
         {"TGA too wide", kTga, (dir.path() / "wide").string(), 65536, 1},
         {"TGA too tall", kTga, (dir.path() / "tall").string(), 1, 65536},
     };
@@ -301,13 +306,20 @@ TEST_F(ImageTest, OutputThatCannotBeCreatedIsRefusedAfterBothMessages) {
         std::string messages;
         EXPECT_EQ(openQuiet(c.name, c.width, c.height, &messages), -1);
         EXPECT_EQ(messages, " Rendering to: " + full + "\n Resolution:   " +
-                                std::to_string(c.width) + " x " + std::to_string(c.height) +
-                                "\n");
+                                std::to_string(c.width) + " x " + std::to_string(c.height) + "\n");
         EXPECT_EQ(std::string(imageFileName()), full);
         EXPECT_EQ(writeImageLine(nullptr, 0), -1);
         EXPECT_EQ(closeImage(), -1);
     }
     EXPECT_EQ(directoryEntries(dir.path()), std::vector<std::string>{"taken.bmp"});
+}
+
+// The temporary name must not be what makes a long but valid name fail.
+TEST_F(ImageTest, LongestFileNameStillWorks) {
+    std::string base = std::string(251, 'n');
+    Bytes file = render(kPpm, base, 2, 1, {0});
+    EXPECT_EQ(file.size(), 11u + 6u);
+    EXPECT_EQ(directoryEntries(dir.path()), std::vector<std::string>{base + ".ppm"});
 }
 
 TEST_F(ImageTest, LargestTgaStillFitsItsHeader) {
@@ -342,7 +354,8 @@ TEST_F(ImageTest, PreviousPictureStaysUntilTheNewOneIsComplete) {
         EXPECT_EQ(directoryEntries(local.path()).size(), 2u) << "a temporary file beside it";
         ASSERT_EQ(closeImage(), 0);
         EXPECT_EQ(readBytes(full), expected);
-        EXPECT_EQ(directoryEntries(local.path()), std::vector<std::string>{full.filename().string()});
+        EXPECT_EQ(directoryEntries(local.path()),
+                  std::vector<std::string>{full.filename().string()});
     }
 }
 
@@ -402,8 +415,7 @@ TEST_F(ImageTest, FailedReplaceReportsAndRemovesTemporaryFile) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(closeImage(), -1);
     std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("\n Output file: " + base + ".tga could not be written"),
-              std::string::npos)
+    EXPECT_NE(err.find("\n Output file: " + base + ".tga could not be written"), std::string::npos)
         << err;
     EXPECT_EQ(directoryEntries(dir.path()), std::vector<std::string>{"scene.tga"});
 }
