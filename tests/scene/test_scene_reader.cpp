@@ -404,6 +404,7 @@ TEST_F(ReaderTest, DeclarationErrors) {
     };
     for (const ErrorCase& test : cases) {
         SCOPED_TRACE(test.name);
+        resetReaderState();
         Outcome outcome = readText(test.read, test.text);
         ASSERT_TRUE(outcome.error.has_value());
         EXPECT_EQ(outcome.error->message, test.message);
@@ -703,8 +704,8 @@ TEST_F(SceneFileTest, LineNumbersRunOnAcrossIncludedFiles) {
     const std::vector<IncludeCase> cases = {
         // After the include: 2 + 3 + 2 newlines.
         {"\n\ninclude \"three.qlx\"\n\nposition", "\n Parsing main.qlx\n Parsing three.qlx", 8},
-        // Inside the included file: 2 + 3 newlines.
-        {"\n\ninclude\n\"bad.qlx\"", "\n Parsing main.qlx\n Parsing bad.qlx", 6},
+        // Inside the included file: 3 + 3 newlines.
+        {"\n\ninclude\n\"bad.qlx\"", "\n Parsing main.qlx\n Parsing bad.qlx", 7},
         // Two levels down: 1 + 1 + 3.
         {"\ninclude \"middle.qlx\"", "\n Parsing main.qlx\n Parsing middle.qlx\n Parsing bad.qlx", 6},
     };
@@ -774,6 +775,7 @@ TEST_F(SceneFileTest, IncludesNestSixtyFourLevelsDeep) {
 
     // One more level is refused at the include string, before the file is opened.
     write("level64.qlx", "\ninclude \"level65.qlx\"\n");
+    resetReaderState();
     outcome = parse();
     ASSERT_TRUE(outcome.error.has_value());
     EXPECT_EQ(outcome.error->message, " include nesting too deep");
