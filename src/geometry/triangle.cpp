@@ -1,7 +1,44 @@
-// PLACEHOLDER: replaced by the real implementation.
-#include <stdexcept>
+#include <cstdio>
+
+#include "driver/scene_state.h"
+#include "geometry/flat_face.h"
 #include "geometry/object.h"
-Object* makeTriangle(Vector*) { throw std::logic_error("not implemented yet"); }
-int triangleIntersect(const Object*, const Ray&, Hit&) { throw std::logic_error("not implemented yet"); }
-Vector triangleNormal(const Object*, const Vector&) { throw std::logic_error("not implemented yet"); }
-void trianglePrint(const Object*) { throw std::logic_error("not implemented yet"); }
+
+namespace {
+
+constexpr ObjectOps kTriangleOps = {trianglePrint, triangleNormal, triangleIntersect};
+
+} // namespace
+
+Object* makeTriangle(Vector* vertices) {
+    Object* record = allocateObject(kTriangle, kTriangleOps);
+    if (record == nullptr) {
+        // The record would have owned the array.
+        delete[] vertices;
+        return nullptr;
+    }
+    PolygonData& face = record->shape.polygon;
+    face.vertices = vertices;
+    face.vertexCount = 3;
+    setUpFlatFace(face);
+
+    double lower[3];
+    double upper[3];
+    flatFaceBounds(vertices, 3, lower, upper);
+    for (int i = 0; i < 3; ++i) {
+        record->lowerExtent[i] = lower[i] - kEpsilon;
+        record->upperExtent[i] = upper[i] + kEpsilon;
+    }
+
+    addToList(&myObjectList, record);
+    ++nPrims;
+    return record;
+}
+
+int triangleIntersect(const Object* object, const Ray& ray, Hit& hit) {
+    return flatFaceIntersect(object, 3, ray, hit);
+}
+
+Vector triangleNormal(const Object* object, const Vector&) { return object->shape.polygon.normal; }
+
+void trianglePrint(const Object*) { std::printf("triangle\n"); }
