@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "driver/scene_state.h"
+#include "geometry/object.h"
+#include "render/light.h"
 #include "run_program.h"
 #include "scene/keywords.h"
 #include "scene/parser.h"
@@ -829,6 +831,87 @@ TEST(DefaultSurface, IsTheEmptySurfaceBlock) {
     EXPECT_EQ(attrib.reflection_radius, 1);
     EXPECT_EQ(attrib.refraction, 0);
     EXPECT_EQ(attrib.refraction_index, 1);
+}
+
+// ---------------------------------------------------------------- complete scenes
+
+const std::string kStatistics = "\n\n Number of sphere(s):\t\t%s\n"
+                                " Number of ring(s):\t\t0\n"
+                                " Number of plane(s):\t\t0\n"
+                                " Number of cone(s):\t\t0\n"
+                                " Number of cylinder(s):\t\t0\n"
+                                " Number of disc(s):\t\t0\n"
+                                " Number of polygon(s):\t\t0\n"
+                                " Number of triangle(s):\t\t0\n"
+                                " Number of patch(es):\t\t0\n"
+                                " Number of surface(s):\t\t%s\n"
+                                " Number of light(s):\t\t%s\n";
+
+std::string statistics(const char* spheres, const char* surfaces, const char* lights) {
+    char text[512];
+    std::snprintf(text, sizeof text, kStatistics.c_str(), spheres, surfaces, lights);
+    return text;
+}
+
+class CompleteSceneTest : public SceneFileTest {
+  protected:
+    void TearDown() override {
+        freeList(&myObjectList);
+        freeList(&myLightList);
+        SceneFileTest::TearDown();
+    }
+};
+
+TEST_F(CompleteSceneTest, SmallestSceneWarnsAboutLightsBeforeTheStatistics) {
+    write("main.qlx", "declare \"sky\" color 0 0 1\n" + kCamera + kSettings + "surface { }\n");
+    Outcome outcome = parse();
+    ASSERT_FALSE(outcome.error.has_value());
+    EXPECT_EQ(outcome.result, 0);
+    EXPECT_EQ(outcome.out, "\n Parsing main.qlx Warning: scene doesn't contain any light." +
+                               statistics("0", "1", "0"));
+    EXPECT_EQ(myColorList, nullptr);
+    EXPECT_EQ(surface, nullptr);
+}
+
+TEST_F(CompleteSceneTest, SceneWithALightHasNoWarning) {
+    write("light.qlx", "light { position <0 0 10> color 1 1 1 }\n");
+    write("main.qlx", kCamera + kSettings + "include \"light.qlx\"\nsurface { }\n");
+    Outcome outcome = parse();
+    ASSERT_FALSE(outcome.error.has_value());
+    EXPECT_EQ(outcome.result, 0);
+    EXPECT_EQ(outcome.out, "\n Parsing main.qlx\n Parsing light.qlx" + statistics("0", "1", "1"));
+    EXPECT_EQ(l, 1);
+}
+
+TEST_F(CompleteSceneTest, PrimitivesWithoutAnySurfaceBlockAreStillRefused) {
+    write("main.qlx", kCamera + kSettings + "sphere { center <0 0 0> radius 1 }\n");
+    Outcome outcome = parse();
+    EXPECT_EQ(outcome.result, -1);
+    EXPECT_EQ(outcome.out, "\n Parsing main.qlx Missing surface!");
+    EXPECT_EQ(iNumSphere, 1);
+}
+
+TEST_F(CompleteSceneTest, PrimitiveBeforeTheFirstSurfaceGetsTheEmptySurface) {
+    write("main.qlx", kCamera + kSettings + "sphere { center <0 0 0> radius 1 }\n" +
+                          "surface { color 1 1 1 ambient 0.5 reflection_samples 3 }\n" +
+                          "sphere { center <0 3 0> radius 1 }\n");
+    Outcome outcome = parse();
+    ASSERT_FALSE(outcome.error.has_value());
+    ASSERT_EQ(outcome.result, 0);
+    // Newest first: the second sphere, then the first.
+    ASSERT_NE(myObjectList, nullptr);
+    ASSERT_NE(myObjectList->next, nullptr);
+    const SurfaceAttrib& after = myObjectList->surfaceAttrib;
+    EXPECT_EQ(after.color.red, 1);
+    EXPECT_EQ(after.ambient, 0.5);
+    EXPECT_EQ(after.reflection_samples, 3);
+    const SurfaceAttrib& before = myObjectList->next->surfaceAttrib;
+    const SurfaceAttrib empty = defaultSurface();
+    EXPECT_EQ(before.color.red, empty.color.red);
+    EXPECT_EQ(before.ambient, empty.ambient);
+    EXPECT_EQ(before.reflection_samples, empty.reflection_samples);
+    EXPECT_EQ(before.reflection_radius, empty.reflection_radius);
+    EXPECT_EQ(before.refraction_index, empty.refraction_index);
 }
 
 } // namespace
