@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -360,6 +361,32 @@ TEST_F(SceneBlocks, FaultyBlockMakesNoObjectAfterTheGoodOnes) {
     EXPECT_EQ(myObjectList->kind, kSphere);
     EXPECT_EQ(myObjectList->next, nullptr);
     EXPECT_EQ(iNumLight, 1);
+}
+
+// Through the program: a block error ends the run with status 255 and the reader's text.
+TEST(SceneBlocksProgram, BlockErrorEndsTheRunWithItsLine) {
+    struct Case {
+        const char* block;
+        const char* tail;
+    };
+    const Case cases[] = {
+        {"ring {\n center <0 0 0>\n normal <0 0 0>\n internal_radius 1 external_radius 2\n}",
+         "\n Parser Error - line: 7 -  ring normal cannot be <0 0 0>\n"},
+        {"sphere {\n radius -2\n}", "\n Parser Error - line: 4 -  sphere radius must be greater than 0\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.block);
+        TempDir dir;
+        dir.write("s.qlx", std::string("camera { position <0 0 -10> look_at <0 0 0> up <0 1 0> }\n"
+                                       "settings { output_name \"out\" output_type \"ppm\" }\n") +
+                               c.block);
+        RunResult run = runProgram(quellixPath(), {"-i", "s.qlx"}, dir.path());
+        EXPECT_EQ(run.status, 255);
+        const std::string tail = c.tail;
+        ASSERT_GE(run.out.size(), tail.size()) << run.out;
+        EXPECT_EQ(run.out.substr(run.out.size() - tail.size()), tail) << run.out;
+        EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.ppm"));
+    }
 }
 
 // ---------------------------------------------------------------------------------------
