@@ -17,7 +17,9 @@ void expectOpeningBrace(FILE* file) {
 }
 
 // Scene angles are whole angles in degrees; the camera keeps half of it in radians.
-double halfAngleInRadians(double degrees) { return degrees * 0.5 * kPi / 180; }
+double halfAngleInRadians(double degrees) {
+    return degrees * 0.5 * kPi / 180;
+}
 
 // The unit vector the camera frame would derive from `v`; non-finite when `v` has no
 // usable length.

@@ -28,13 +28,21 @@ namespace {
 bool isBlank(int ch) {
     return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
 }
-bool isLetter(int ch) { return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z'); }
-bool isDigit(int ch) { return ch >= '0' && ch <= '9'; }
+bool isLetter(int ch) {
+    return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
+}
+bool isDigit(int ch) {
+    return ch >= '0' && ch <= '9';
+}
 bool isWordChar(int ch) {
     return isLetter(ch) || isDigit(ch) || ch == '_' || ch == '.' || ch == '\\' || ch == ':';
 }
-bool isNumberStart(int ch) { return isDigit(ch) || ch == '+' || ch == '-' || ch == '.'; }
-bool isNumberChar(int ch) { return isNumberStart(ch) || ch == 'e' || ch == 'E'; }
+bool isNumberStart(int ch) {
+    return isDigit(ch) || ch == '+' || ch == '-' || ch == '.';
+}
+bool isNumberChar(int ch) {
+    return isNumberStart(ch) || ch == 'e' || ch == 'E';
+}
 
 // Stores `first` and every following character of the class into chaine; the character
 // that ends the token goes back to the stream.
@@ -242,7 +250,9 @@ void Lire_RVB(FILE* file) {
     rvb_tmp.blue = val_DBL;
 }
 
-void yyerror(const char* message) { throw SceneError(comptligne, message); }
+void yyerror(const char* message) {
+    throw SceneError(comptligne, message);
+}
 
 void printSceneError(const SceneError& error) {
     printf("\n Parser Error - line: %d", error.line);

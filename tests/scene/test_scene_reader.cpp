@@ -106,33 +106,52 @@ struct TokenCase {
 
 TEST_F(ReaderTest, TokenSequences) {
     const std::vector<TokenCase> cases = {
-        {"angle ends a word", "center<1 2 3>",
-         {{kwCenter, "center"}, {kOpenAngle, ""}, {kNumber, "1"}, {kNumber, "2"}, {kNumber, "3"},
+        {"angle ends a word",
+         "center<1 2 3>",
+         {{kwCenter, "center"},
+          {kOpenAngle, ""},
+          {kNumber, "1"},
+          {kNumber, "2"},
+          {kNumber, "3"},
           {kCloseAngle, ""}},
          1},
         {"letter ends a number", "5x", {{kNumber, "5"}, {kPlainWord, "x"}}, 1},
         {"word characters", "a.b:c\\d_e9", {{kPlainWord, "a.b:c\\d_e9"}}, 1},
-        {"case and unmatched rows", "Camera move rotate scale modify color",
-         {{kPlainWord, "Camera"}, {kPlainWord, "move"}, {kPlainWord, "rotate"},
-          {kPlainWord, "scale"}, {kwModify, "modify"}, {kwColor, "color"}},
+        {"case and unmatched rows",
+         "Camera move rotate scale modify color",
+         {{kPlainWord, "Camera"},
+          {kPlainWord, "move"},
+          {kPlainWord, "rotate"},
+          {kPlainWord, "scale"},
+          {kwModify, "modify"},
+          {kwColor, "color"}},
          1},
-        {"single characters", "{}\"<>#",
-         {{kOpenBrace, ""}, {kCloseBrace, ""}, {kQuote, ""}, {kOpenAngle, ""}, {kCloseAngle, ""},
+        {"single characters",
+         "{}\"<>#",
+         {{kOpenBrace, ""},
+          {kCloseBrace, ""},
+          {kQuote, ""},
+          {kOpenAngle, ""},
+          {kCloseAngle, ""},
           {kHash, ""}},
          1},
         {"block comment over three lines", "[one\ntwo\nthree\n]x", {{kPlainWord, "x"}}, 4},
         {"block comments do not nest", "[ a [ b ] x", {{kPlainWord, "x"}}, 1},
         {"line comment eats its newline", "; note\nx", {{kPlainWord, "x"}}, 2},
         {"line comment at end of file", "x ; tail without newline", {{kPlainWord, "x"}}, 1},
-        {"comments end tokens", "abc;c\ndef[c]ghi", {{kPlainWord, "abc"}, {kPlainWord, "def"},
-                                                   {kPlainWord, "ghi"}},
+        {"comments end tokens",
+         "abc;c\ndef[c]ghi",
+         {{kPlainWord, "abc"}, {kPlainWord, "def"}, {kPlainWord, "ghi"}},
          2},
-        {"number texts", "1.5.2 2-3 -- .5e+3",
+        {"number texts",
+         "1.5.2 2-3 -- .5e+3",
          {{kNumber, "1.5.2"}, {kNumber, "2-3"}, {kNumber, "--"}, {kNumber, ".5e+3"}},
          1},
         {"lone sign then word", "-x", {{kNumber, "-"}, {kPlainWord, "x"}}, 1},
         {"letter starts a word even with digits", "e5", {{kPlainWord, "e5"}}, 1},
-        {"all blanks", "x\r\n\ty\v\fz \n", {{kPlainWord, "x"}, {kPlainWord, "y"}, {kPlainWord, "z"}},
+        {"all blanks",
+         "x\r\n\ty\v\fz \n",
+         {{kPlainWord, "x"}, {kPlainWord, "y"}, {kPlainWord, "z"}},
          3},
         {"empty file", "", {}, 1},
         {"longest word", std::string(255, 'w'), {{kPlainWord, std::string(255, 'w')}}, 1},
@@ -214,12 +233,14 @@ TEST_F(ReaderTest, EveryKeywordRowReadsAsItsCodeExceptTheLastThree) {
 
 TEST_F(ReaderTest, KeywordTableHoldsTheSynonymsAndCodes) {
     const std::vector<std::pair<const char*, int>> cases = {
-        {"camera", 100},      {"resolution", 202},      {"display", 202}, {"aa_type", 206},
-        {"antialiasing", 206}, {"aa_jitter", 205},      {"samples", 108}, {"camera_samples", 114},
-        {"include", 4},       {"declare", 5},           {"disc", 704},    {"smooth_triangle", 903},
-        {"patch", 902},       {"cylinder", 900},        {"halton", 216},  {"modify", 1000},
-        {"input_name", 211},  {"global_illumination", 212}, {"move", 0},  {"rotate", 0},
-        {"scale", 0},         {"Color", 0},             {"colors", 0},    {"", 0},
+        {"camera", 100},  {"resolution", 202},     {"display", 202},
+        {"aa_type", 206}, {"antialiasing", 206},   {"aa_jitter", 205},
+        {"samples", 108}, {"camera_samples", 114}, {"include", 4},
+        {"declare", 5},   {"disc", 704},           {"smooth_triangle", 903},
+        {"patch", 902},   {"cylinder", 900},       {"halton", 216},
+        {"modify", 1000}, {"input_name", 211},     {"global_illumination", 212},
+        {"move", 0},      {"rotate", 0},           {"scale", 0},
+        {"Color", 0},     {"colors", 0},           {"", 0},
     };
     for (const auto& [word, code] : cases) {
         SCOPED_TRACE(word);
@@ -243,7 +264,8 @@ struct ErrorCase {
 };
 
 std::string stoppedOn(const std::string& character) {
-    return "\n Syntaxic analyser stopped on character: '" + character + "'\n Please review the script";
+    return "\n Syntaxic analyser stopped on character: '" + character +
+           "'\n Please review the script";
 }
 
 TEST_F(ReaderTest, ReaderErrorsCarryTheirMessageAndLine) {
@@ -256,10 +278,12 @@ TEST_F(ReaderTest, ReaderErrorsCarryTheirMessageAndLine) {
         {"byte above 127", readAllTokens, "\n\xc3\xa9", "", 2, stoppedOn("\xc3")},
         {"NUL byte", readAllTokens, std::string("x \0", 3), "", 1, stoppedOn(std::string(1, '\0'))},
         {"two vector components", Lire_Vecteur, "<1 2>", " z componente expected", 1},
-        {"no opening angle", Lire_Vecteur, "1 2 3>", " Opening backet '<' expected before x component", 1},
+        {"no opening angle", Lire_Vecteur, "1 2 3>",
+         " Opening backet '<' expected before x component", 1},
         {"no x", Lire_Vecteur, "< >", " x component expected", 1},
         {"no y", Lire_Vecteur, "<1 y 3>", " y component expected", 1},
-        {"no closing angle", Lire_Vecteur, "<1 2 3 4>", " Closing bracket '>' expected after z component", 1},
+        {"no closing angle", Lire_Vecteur, "<1 2 3 4>",
+         " Closing bracket '>' expected after z component", 1},
         {"line of the offending token", Lire_Vecteur, "<1\n2\n\n>", " z componente expected", 4},
         {"no opening quote", Lire_Chaine, "name", " string expected", 1},
         {"blank in a string", Lire_Chaine, "\"my file\"", " '\"' string delimiter expected", 1},
@@ -467,31 +491,48 @@ TEST_F(ReaderTest, CameraBlockErrors) {
     const std::string eye = "position <0 -10 0> look_at <0 0 0>";
     const std::vector<ErrorCase> cases = {
         {"no brace", yy_camera, "position <0 0 0>", " Opening bracket '{' expected", 1},
-        {"direction", yy_camera, "{ " + eye + "\n direction <1 0 0> }", " Unkown parameter in camera structure", 2},
+        {"direction", yy_camera, "{ " + eye + "\n direction <1 0 0> }",
+         " Unkown parameter in camera structure", 2},
         {"target", yy_camera, "{ target <1 0 0> }", " Unkown parameter in camera structure", 1},
-        {"light samples", yy_camera, "{ light_samples 2 }", " Unkown parameter in camera structure", 1},
+        {"light samples", yy_camera, "{ light_samples 2 }", " Unkown parameter in camera structure",
+         1},
         {"number", yy_camera, "{ 5 }", " Unkown parameter in camera structure", 1},
         {"brace", yy_camera, "{ { }", " Unkown parameter in camera structure", 1},
         {"end of file", yy_camera, "{ " + eye + "\n", " Unkown parameter in camera structure", 2},
-        {"two positions", yy_camera, "{ " + eye + "\n position <0 -9 0>\n}", " error in camera structure declaration", 3},
-        {"no position", yy_camera, "{ look_at <0 0 0> }", " error in camera structure declaration", 1},
-        {"no look_at", yy_camera, "{ position <0 0 0> }", " error in camera structure declaration", 1},
+        {"two positions", yy_camera, "{ " + eye + "\n position <0 -9 0>\n}",
+         " error in camera structure declaration", 3},
+        {"no position", yy_camera, "{ look_at <0 0 0> }", " error in camera structure declaration",
+         1},
+        {"no look_at", yy_camera, "{ position <0 0 0> }", " error in camera structure declaration",
+         1},
         {"focal length and point", yy_camera, "{ " + eye + " focal_length 5 focal_point <0 0 0>\n}",
          " focal lenght OR focal point must be defined", 2},
-        {"no samples", yy_camera, "{ " + eye + "\n samples\n 0 }", " camera samples must be greater than 0", 3},
-        {"negative samples", yy_camera, "{ camera_samples -3 }", " camera samples must be greater than 0", 1},
-        {"upper-case projection", yy_camera, "{ projection_type \"FISHEYE\" }", " invalid camera projection type specified", 1},
-        {"look_at at the eye", yy_camera, "{ position <1 2 3> look_at <1 2 3>\n}", " camera look_at cannot equal position", 2},
-        {"up along the view", yy_camera, "{ " + eye + " up <0 3 0> }", " camera up cannot be parallel to the view direction", 1},
-        {"up against the view", yy_camera, "{ " + eye + " up <0 -1 0> }", " camera up cannot be parallel to the view direction", 1},
-        {"zero up", yy_camera, "{ " + eye + " up <0 0 0> }", " camera up cannot be parallel to the view direction", 1},
-        {"up too short to normalise", yy_camera, "{ " + eye + " up <0 0 1e-170> }", " camera up cannot be parallel to the view direction", 1},
-        {"zero ratio", yy_camera, "{ " + eye + " ratio 0 }", " camera ratio must be greater than 0", 1},
-        {"negative ratio", yy_camera, "{ " + eye + " ratio -1.5\n}", " camera ratio must be greater than 0", 2},
+        {"no samples", yy_camera, "{ " + eye + "\n samples\n 0 }",
+         " camera samples must be greater than 0", 3},
+        {"negative samples", yy_camera, "{ camera_samples -3 }",
+         " camera samples must be greater than 0", 1},
+        {"upper-case projection", yy_camera, "{ projection_type \"FISHEYE\" }",
+         " invalid camera projection type specified", 1},
+        {"look_at at the eye", yy_camera, "{ position <1 2 3> look_at <1 2 3>\n}",
+         " camera look_at cannot equal position", 2},
+        {"up along the view", yy_camera, "{ " + eye + " up <0 3 0> }",
+         " camera up cannot be parallel to the view direction", 1},
+        {"up against the view", yy_camera, "{ " + eye + " up <0 -1 0> }",
+         " camera up cannot be parallel to the view direction", 1},
+        {"zero up", yy_camera, "{ " + eye + " up <0 0 0> }",
+         " camera up cannot be parallel to the view direction", 1},
+        {"up too short to normalise", yy_camera, "{ " + eye + " up <0 0 1e-170> }",
+         " camera up cannot be parallel to the view direction", 1},
+        {"zero ratio", yy_camera, "{ " + eye + " ratio 0 }", " camera ratio must be greater than 0",
+         1},
+        {"negative ratio", yy_camera, "{ " + eye + " ratio -1.5\n}",
+         " camera ratio must be greater than 0", 2},
         // The block's own checks come first.
-        {"repeated position at the eye", yy_camera, "{ position <0 0 0> position <0 0 0> look_at <0 0 0> }",
+        {"repeated position at the eye", yy_camera,
+         "{ position <0 0 0> position <0 0 0> look_at <0 0 0> }",
          " error in camera structure declaration", 1},
-        {"focal conflict and zero ratio", yy_camera, "{ " + eye + " ratio 0 focal_length 1 focal_point <0 0 0> }",
+        {"focal conflict and zero ratio", yy_camera,
+         "{ " + eye + " ratio 0 focal_length 1 focal_point <0 0 0> }",
          " focal lenght OR focal point must be defined", 1},
     };
     for (const ErrorCase& test : cases) {
@@ -560,17 +601,22 @@ TEST_F(ReaderTest, SettingsBlockStringChoices) {
         int expected;
     };
     const std::vector<Choice> cases = {
-        {"output_type", "tga", &iImageType, 0}, {"output_type", "bmp", &iImageType, 1},
-        {"output_type", "ppm", &iImageType, 2}, {"antialiasing", "none", &iAntialias, 0},
-        {"antialiasing", "quick", &iAntialias, 1}, {"aa_type", "adaptive", &iAntialias, 2},
-        {"jitter", "yes", &jitter, 1},          {"aa_jitter", "no", &jitter, 0},
+        {"output_type", "tga", &iImageType, 0},
+        {"output_type", "bmp", &iImageType, 1},
+        {"output_type", "ppm", &iImageType, 2},
+        {"antialiasing", "none", &iAntialias, 0},
+        {"antialiasing", "quick", &iAntialias, 1},
+        {"aa_type", "adaptive", &iAntialias, 2},
+        {"jitter", "yes", &jitter, 1},
+        {"aa_jitter", "no", &jitter, 0},
     };
     for (const Choice& choice : cases) {
         SCOPED_TRACE(std::string(choice.keyword) + " " + choice.value);
         *choice.field = -1;
-        std::string outputType = std::strcmp(choice.keyword, "output_type") == 0 ? "" : " output_type \"tga\"";
-        TextFile file(std::string("{ output_name \"o\"") + outputType + " " + choice.keyword + " \"" +
-                      choice.value + "\" }");
+        std::string outputType =
+            std::strcmp(choice.keyword, "output_type") == 0 ? "" : " output_type \"tga\"";
+        TextFile file(std::string("{ output_name \"o\"") + outputType + " " + choice.keyword +
+                      " \"" + choice.value + "\" }");
         yy_settings(file.get());
         EXPECT_EQ(*choice.field, choice.expected);
     }
@@ -579,20 +625,31 @@ TEST_F(ReaderTest, SettingsBlockStringChoices) {
 TEST_F(ReaderTest, SettingsBlockErrors) {
     const std::vector<ErrorCase> cases = {
         {"no brace", yy_settings, kOutput + " }", " Opening bracket '{' expected", 1},
-        {"no output type", yy_settings, "{ output_name \"o\"\n}", " error in settings structure declaration", 2},
-        {"no output name", yy_settings, "{ output_type \"tga\" }", " error in settings structure declaration", 1},
-        {"two output names", yy_settings, "{ " + kOutput + " output_name \"p\" }", " error in settings structure declaration", 1},
-        {"upper-case type", yy_settings, "{ output_type \"TGA\" }", " invalid output file type specified", 1},
-        {"jitter maybe", yy_settings, "{ jitter \"maybe\" }", " jitter must be either 'yes' or 'no'", 1},
-        {"jitter YES", yy_settings, "{ aa_jitter \"YES\" }", " jitter must be either 'yes' or 'no'", 1},
-        {"anti-aliasing", yy_settings, "{ antialiasing \"fast\" }", " invalid anti-aliasing type specified", 1},
-        {"jpeg quality value", yy_settings, "{ " + kOutput + " jpeg_quality\n 90 }", " Unkown parameter in settings structure", 2},
+        {"no output type", yy_settings, "{ output_name \"o\"\n}",
+         " error in settings structure declaration", 2},
+        {"no output name", yy_settings, "{ output_type \"tga\" }",
+         " error in settings structure declaration", 1},
+        {"two output names", yy_settings, "{ " + kOutput + " output_name \"p\" }",
+         " error in settings structure declaration", 1},
+        {"upper-case type", yy_settings, "{ output_type \"TGA\" }",
+         " invalid output file type specified", 1},
+        {"jitter maybe", yy_settings, "{ jitter \"maybe\" }",
+         " jitter must be either 'yes' or 'no'", 1},
+        {"jitter YES", yy_settings, "{ aa_jitter \"YES\" }", " jitter must be either 'yes' or 'no'",
+         1},
+        {"anti-aliasing", yy_settings, "{ antialiasing \"fast\" }",
+         " invalid anti-aliasing type specified", 1},
+        {"jpeg quality value", yy_settings, "{ " + kOutput + " jpeg_quality\n 90 }",
+         " Unkown parameter in settings structure", 2},
         {"camera keyword", yy_settings, "{ fov 1 }", " Unkown parameter in settings structure", 1},
         {"end of file", yy_settings, "{ " + kOutput, " Unkown parameter in settings structure", 1},
-        {"zero width", yy_settings, "{ display 0 480 }", " display width and height must be greater than 0", 1},
-        {"negative height", yy_settings, "{ resolution 640\n -1 }", " display width and height must be greater than 0", 2},
+        {"zero width", yy_settings, "{ display 0 480 }",
+         " display width and height must be greater than 0", 1},
+        {"negative height", yy_settings, "{ resolution 640\n -1 }",
+         " display width and height must be greater than 0", 2},
         {"short background", yy_settings, "{ background 1 2 }", " Blue component expeced", 1},
-        {"undeclared haze colour", yy_settings, "{ haze_color #fog }", " Color declaration not found", 1},
+        {"undeclared haze colour", yy_settings, "{ haze_color #fog }",
+         " Color declaration not found", 1},
     };
     for (const ErrorCase& test : cases) {
         SCOPED_TRACE(test.name);
@@ -689,8 +746,8 @@ TEST_F(SceneFileTest, TopLevelTermsThatOpenNoBlock) {
         ASSERT_TRUE(outcome.error.has_value());
         EXPECT_EQ(outcome.error->message, " Unkown term");
         EXPECT_EQ(outcome.error->line, test.line);
-        EXPECT_EQ(outcome.out,
-                  "\n Parsing main.qlx\n Scene parser returned error: " + std::string(test.printed) + "\n");
+        EXPECT_EQ(outcome.out, "\n Parsing main.qlx\n Scene parser returned error: " +
+                                   std::string(test.printed) + "\n");
     }
 }
 
@@ -709,7 +766,8 @@ TEST_F(SceneFileTest, LineNumbersRunOnAcrossIncludedFiles) {
         // Inside the included file: 3 + 3 newlines.
         {"\n\ninclude\n\"bad.qlx\"", "\n Parsing main.qlx\n Parsing bad.qlx", 7},
         // Two levels down: 1 + 1 + 3.
-        {"\ninclude \"middle.qlx\"", "\n Parsing main.qlx\n Parsing middle.qlx\n Parsing bad.qlx", 6},
+        {"\ninclude \"middle.qlx\"", "\n Parsing main.qlx\n Parsing middle.qlx\n Parsing bad.qlx",
+         6},
     };
     for (const IncludeCase& test : cases) {
         SCOPED_TRACE(test.main);
@@ -747,7 +805,8 @@ TEST_F(SceneFileTest, FilesThatCannotBeOpened) {
     EXPECT_EQ(outcome.unopenedFile, "absent.qlx");
     EXPECT_EQ(outcome.out, "");
 
-    write("main.qlx", kCamera + "declare \"sky\" color 1 1 1\ninclude \"nofile.qlx\"\n" + kSettings);
+    write("main.qlx",
+          kCamera + "declare \"sky\" color 1 1 1\ninclude \"nofile.qlx\"\n" + kSettings);
     outcome = parse();
     EXPECT_EQ(outcome.unopenedFile, "nofile.qlx");
     EXPECT_EQ(outcome.out, "\n Parsing main.qlx");
@@ -792,7 +851,8 @@ TEST_F(SceneFileTest, FileThatIncludesItselfStops) {
     EXPECT_EQ(outcome.error->message, " include nesting too deep");
     std::string oneFile = "\n Parsing main.qlx";
     size_t count = 0;
-    for (size_t at = outcome.out.find(oneFile); at != std::string::npos; at = outcome.out.find(oneFile, at + 1)) {
+    for (size_t at = outcome.out.find(oneFile); at != std::string::npos;
+         at = outcome.out.find(oneFile, at + 1)) {
         count++;
     }
     EXPECT_EQ(count, 65u);
@@ -803,7 +863,8 @@ TEST_F(SceneFileTest, FileThatIncludesItselfStops) {
     write("third.qlx", kCamera + kSettings);
     outcome = parse();
     ASSERT_FALSE(outcome.error.has_value());
-    EXPECT_EQ(outcome.out, "\n Parsing main.qlx\n Parsing other.qlx\n Parsing third.qlx Missing surface!");
+    EXPECT_EQ(outcome.out,
+              "\n Parsing main.qlx\n Parsing other.qlx\n Parsing third.qlx Missing surface!");
 }
 
 TEST_F(SceneFileTest, AbortedParseReleasesItsData) {
