@@ -192,20 +192,97 @@ TEST(Render, SamePictureForEveryThreadCount) {
 }
 
 TEST(Render, RefusesAnOutputThatCannotBeCreated) {
-    for (bool threaded : {false, true}) {
-        SCOPED_TRACE(threaded ? "quellix-mt" : "quellix");
+    struct OutputCase {
+        const char* what;
+        std::string output;
+        std::string fileName;
+    };
+    const std::vector<OutputCase> cases = {
+        {"missing folder", "nodir/pic", "nodir/pic.ppm"},
+        {"a folder of the picture's name", "taken", "taken.ppm"},
+    };
+    for (const OutputCase& test : cases) {
+        for (bool threaded : {false, true}) {
+            SCOPED_TRACE(std::string(test.what) + (threaded ? " (quellix-mt)" : " (quellix)"));
+            TempDir dir;
+            dir.write("scene.qlx", kScene);
+            std::filesystem::create_directory(dir.path() / "taken.ppm");
+            const RunResult result =
+                runProgram(threaded ? quellixMtPath() : quellixPath(),
+                           {"-i", "scene.qlx", "-o", test.output}, dir.path());
+            std::string expected = bannerText(threaded) + kParse;
+            if (threaded) {
+                expected += " Multi-threaded version of QUELLIX running.\n\n Running 2 threads\n";
+            }
+            expected += " Rendering to: " + test.fileName + "\n Resolution:   32 x 24\n" +
+                        "\n Output file: " + test.fileName + " could not be created\n";
+            EXPECT_EQ(result.out, expected);
+            EXPECT_EQ(result.status, 255);
+            std::set<std::string> names;
+            for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+                names.insert(entry.path().filename().string());
+            }
+            EXPECT_EQ(names, (std::set<std::string>{"scene.qlx", "taken.ppm"}));
+            EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "taken.ppm"));
+        }
+    }
+}
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) ||                    \
+    __has_feature(memory_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// Address space limited to 400 MB: a thread stack of 1 GB or a picture of 1.2 GB cannot be
+// had, and the run must stop with status 1, leaving no file behind.
+TEST(Render, StopsWhenResourcesRunOut) {
+    if (kSanitized) {
+        GTEST_SKIP() << "sanitizers need an unlimited address space";
+    }
+    struct LimitCase {
+        const char* what;
+        bool threaded;
+        std::string limits;
+        std::string options;
+        std::string outTail;
+        std::string err;
+    };
+    const std::vector<LimitCase> cases = {
+        {"no thread can be created", true, "ulimit -s 1048576; ulimit -v 400000", "",
+         " Rendering to: pic.ppm\n Resolution:   32 x 24\n" + progressText(60, 0) +
+             " Thread creation failed!!\n\n",
+         ""},
+        {"no picture buffer (quellix)", false, "ulimit -v 400000", "-r 20000 20000",
+         " Rendering to: pic.ppm\n Resolution:   20000 x 20000\n",
+         "\n Not enough memory for a picture of 20000 x 20000 pixels\n"},
+        {"no picture buffer (quellix-mt)", true, "ulimit -v 400000", "-r 20000 20000",
+         " Rendering to: pic.ppm\n Resolution:   20000 x 20000\n",
+         "\n Not enough memory for a picture of 20000 x 20000 pixels\n"},
+    };
+    for (const LimitCase& test : cases) {
+        SCOPED_TRACE(test.what);
         TempDir dir;
         dir.write("scene.qlx", kScene);
-        const RunResult result = runProgram(threaded ? quellixMtPath() : quellixPath(),
-                                            {"-i", "scene.qlx", "-o", "nodir/pic"}, dir.path());
-        std::string expected = bannerText(threaded) + kParse;
-        if (threaded) {
+        const std::string program = test.threaded ? quellixMtPath() : quellixPath();
+        const RunResult result = runProgram(
+            "/bin/sh",
+            {"-c", test.limits + "; exec \"$0\" -i scene.qlx " + test.options, program},
+            dir.path());
+        std::string expected = bannerText(test.threaded) + kParse;
+        if (test.threaded) {
             expected += " Multi-threaded version of QUELLIX running.\n\n Running 2 threads\n";
         }
-        expected += " Rendering to: nodir/pic.ppm\n Resolution:   32 x 24\n"
-                    "\n Output file: nodir/pic.ppm could not be created\n";
-        EXPECT_EQ(result.out, expected);
-        EXPECT_EQ(result.status, 255);
+        EXPECT_EQ(result.out, expected + test.outTail);
+        EXPECT_EQ(result.err, test.err);
+        EXPECT_EQ(result.status, 1);
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
             names.push_back(entry.path().filename().string());
