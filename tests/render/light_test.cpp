@@ -162,6 +162,30 @@ TEST_F(ShadowTest, SmoothShadowKeepsTheDistanceToTheLightsCentre) {
     }
 }
 
+TEST_F(LightTest, SmoothShadowSpreadIsTheLightsAngularSize) {
+    // A small blocker close to the point. Lights of radius 0.4 at distance 1 and 0.8 at
+    // distance 2 span the same angle: the same draws give the same shadow rays.
+    withSurface(makeSphere(0, 0.5, 0, 0.1), dull({}));
+    const Object* other = addFarSphere();
+    build();
+    const auto seenFrom = [other](double lightY, double radius, int seed) {
+        freeList(&myLightList);
+        addSmoothLight({0, lightY, 0}, {1, 1, 1}, radius, 4);
+        Ray lightRay;
+        const double dist = makeLightRay(myLightList, {0, 0, 0}, lightRay);
+        useBandRandom(seed);
+        return smoothShadow(myLightList, other, lightRay, dist);
+    };
+    int partial = 0;
+    for (int seed = 0; seed < 20; ++seed) {
+        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        const Color near = seenFrom(1, 0.4, seed);
+        expectEqual(seenFrom(2, 0.8, seed), near);
+        partial += (near.red > 0 && near.red < 1) ? 1 : 0;
+    }
+    EXPECT_GT(partial, 0);
+}
+
 TEST_F(ShadowTest, SmoothShadowDrawsThreeNumbersPerSample) {
     for (int samples : {1, 4, 9}) {
         SCOPED_TRACE(testing::Message() << "samples " << samples);
