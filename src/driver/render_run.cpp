@@ -112,7 +112,9 @@ void renderBands() {
     }
 }
 #else
-void renderBands() { chosenScan()(0); }
+void renderBands() {
+    chosenScan()(0);
+}
 #endif
 
 } // namespace

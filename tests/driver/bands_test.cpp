@@ -19,33 +19,57 @@ struct SplitCase {
     int threadsAfter;
 };
 
-class BandSplit : public ::testing::Test {
+class BandBoundsTest : public ::testing::Test {
   protected:
     void SetUp() override { resetSceneState(); }
     void TearDown() override { resetSceneState(); }
 };
 
-TEST_F(BandSplit, CoversEveryRowOnceWithTheMessages) {
+TEST_F(BandBoundsTest, CoversEveryRowOnceWithTheMessages) {
     const std::vector<SplitCase> cases = {
-        {240, 8, {{0, 30}, {30, 60}, {60, 90}, {90, 120}, {120, 150}, {150, 180}, {180, 210},
-                  {210, 240}}, " Running 8 threads\n", 8},
-        {100, 8, {{0, 12}, {12, 25}, {25, 37}, {37, 50}, {50, 62}, {62, 75}, {75, 87},
-                  {87, 100}}, kWarning + " Running 8 threads\n", 8},
+        {240,
+         8,
+         {{0, 30}, {30, 60}, {60, 90}, {90, 120}, {120, 150}, {150, 180}, {180, 210}, {210, 240}},
+         " Running 8 threads\n",
+         8},
+        {100,
+         8,
+         {{0, 12}, {12, 25}, {25, 37}, {37, 50}, {50, 62}, {62, 75}, {75, 87}, {87, 100}},
+         kWarning + " Running 8 threads\n",
+         8},
         {101, 4, {{0, 25}, {25, 50}, {50, 75}, {75, 101}}, kWarning + " Running 4 threads\n", 4},
         {240, 4, {{0, 60}, {60, 120}, {120, 180}, {180, 240}}, " Running 4 threads\n", 4},
         {240, 2, {{0, 120}, {120, 240}}, " Running 2 threads\n", 2},
         {7, 2, {{0, 3}, {3, 7}}, kWarning + " Running 2 threads\n", 2},
         {1, 2, {{0, 0}, {0, 1}}, kWarning + " Running 2 threads\n", 2},
-        {3, 8, {{0, 0}, {0, 0}, {0, 1}, {1, 1}, {1, 1}, {1, 2}, {2, 2}, {2, 3}},
-         kWarning + " Running 8 threads\n", 8},
+        {3,
+         8,
+         {{0, 0}, {0, 0}, {0, 1}, {1, 1}, {1, 1}, {1, 2}, {2, 2}, {2, 3}},
+         kWarning + " Running 8 threads\n",
+         8},
         // Heights near the int limit must not overflow k * H.
-        {2147483640, 8, {{0, 268435455}, {268435455, 536870910}, {536870910, 805306365},
-                         {805306365, 1073741820}, {1073741820, 1342177275},
-                         {1342177275, 1610612730}, {1610612730, 1879048185},
-                         {1879048185, 2147483640}}, " Running 8 threads\n", 8},
-        {240, 3, {{0, 120}, {120, 240}}, " Invalid number of threads: defaulting to 2 threads\n", 2},
-        {241, 6, {{0, 120}, {120, 241}},
-         kWarning + " Invalid number of threads: defaulting to 2 threads\n", 2},
+        {2147483640,
+         8,
+         {{0, 268435455},
+          {268435455, 536870910},
+          {536870910, 805306365},
+          {805306365, 1073741820},
+          {1073741820, 1342177275},
+          {1342177275, 1610612730},
+          {1610612730, 1879048185},
+          {1879048185, 2147483640}},
+         " Running 8 threads\n",
+         8},
+        {240,
+         3,
+         {{0, 120}, {120, 240}},
+         " Invalid number of threads: defaulting to 2 threads\n",
+         2},
+        {241,
+         6,
+         {{0, 120}, {120, 241}},
+         kWarning + " Invalid number of threads: defaulting to 2 threads\n",
+         2},
     };
     for (const SplitCase& test : cases) {
         SCOPED_TRACE("H = " + std::to_string(test.height) + ", " + std::to_string(test.count) +

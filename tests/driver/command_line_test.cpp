@@ -33,11 +33,15 @@ const std::vector<UsageCase> kUsageCases = {
     {"lone dash", Programs::Both, {"-i", "scene.qlx", "-"}, ""},
     {"options are case-sensitive", Programs::Both, {"-I", "scene.qlx"}, ""},
     {"--ouput as the usage text spells it", Programs::Both, {"--ouput", "pic", "-i", "s.qlx"}, ""},
-    {"--aaadatpive as the usage text spells it", Programs::Both,
-     {"--aaadatpive", "3", "-i", "s.qlx"}, ""},
+    {"--aaadatpive as the usage text spells it",
+     Programs::Both,
+     {"--aaadatpive", "3", "-i", "s.qlx"},
+     ""},
     {"-t in the single-threaded program", Programs::SingleOnly, {"-t", "4", "-i", "s.qlx"}, ""},
-    {"--thread in the single-threaded program", Programs::SingleOnly,
-     {"-i", "s.qlx", "--thread", "2"}, ""},
+    {"--thread in the single-threaded program",
+     Programs::SingleOnly,
+     {"-i", "s.qlx", "--thread", "2"},
+     ""},
     {"-aaa 0", Programs::Both, {"-aaa", "0", "-i", "scene.qlx"}, ""},
     {"-aaa without digits", Programs::Both, {"-aaa", "x", "-i", "scene.qlx"}, ""},
     {"-aaa 0.5 truncates to 0", Programs::Both, {"--aaadaptive", "0.5", "-i", "scene.qlx"}, ""},
@@ -59,7 +63,9 @@ const std::vector<UsageCase> kUsageCases = {
     {"--resolution -3 -3", Programs::Both, {"--resolution", "-3", "-3", "-i", "scene.qlx"}, ""},
     // Messages of options seen before the missing -i is noticed come first.
     {"-t 3 without -i", Programs::MultiOnly, {"-t", "3"}, kBadThreads},
-    {"-t 3 and -pqs 100 without -i", Programs::MultiOnly, {"-t", "3", "-pqs", "100"},
+    {"-t 3 and -pqs 100 without -i",
+     Programs::MultiOnly,
+     {"-t", "3", "-pqs", "100"},
      kBadThreads + kSmallQueue},
     {"--pqsize -7 without -i", Programs::Both, {"--pqsize", "-7", "-j"}, kSmallQueue},
     {"-pqs 101 is silent", Programs::Both, {"-pqs", "101"}, ""},
@@ -77,7 +83,7 @@ std::vector<bool> threadedFor(Programs programs) {
     }
 }
 
-TEST(CommandLine, EndsInTheUsageText) {
+TEST(CommandLineTest, EndsInTheUsageText) {
     for (const UsageCase& test : kUsageCases) {
         for (bool threaded : threadedFor(test.programs)) {
             SCOPED_TRACE(std::string(test.what) + (threaded ? " (quellix-mt)" : " (quellix)"));
@@ -105,23 +111,40 @@ const std::string kSettings = "settings { output_type \"ppm\" output_name \"pic\
 
 // Runs that stop while or right after reading the scene, all with status 255.
 const std::vector<SceneCase> kSceneCases = {
-    {"missing scene file", {}, {"-i", "missing.qlx"},
+    {"missing scene file",
+     {},
+     {"-i", "missing.qlx"},
      "\n Scene file: missing.qlx could no be opened\n"},
-    {"-i takes a word starting with '-'", {}, {"-i", "-x"},
+    {"-i takes a word starting with '-'",
+     {},
+     {"-i", "-x"},
      "\n Scene file: -x could no be opened\n"},
-    {"the longest -i word is taken", {}, {"-i", std::string(511, 'i')},
+    {"the longest -i word is taken",
+     {},
+     {"-i", std::string(511, 'i')},
      "\n Scene file: " + std::string(511, 'i') + " could no be opened\n"},
-    {"the longest -o word is taken", {}, {"-o", std::string(255, 'o'), "-i", "missing.qlx"},
+    {"the longest -o word is taken",
+     {},
+     {"-o", std::string(255, 'o'), "-i", "missing.qlx"},
      "\n Scene file: missing.qlx could no be opened\n"},
-    {"a bare word is not the scene", {}, {"scene.qlx", "-i", "missing.qlx"},
+    {"a bare word is not the scene",
+     {},
+     {"scene.qlx", "-i", "missing.qlx"},
      "\n Scene file: missing.qlx could no be opened\n"},
-    {"the last -i wins", {}, {"-i", "first.qlx", "--input", "second.qlx"},
+    {"the last -i wins",
+     {},
+     {"-i", "first.qlx", "--input", "second.qlx"},
      "\n Scene file: second.qlx could no be opened\n"},
-    {"empty scene", {{"empty.qlx", ""}}, {"-i", "empty.qlx"},
+    {"empty scene",
+     {{"empty.qlx", ""}},
+     {"-i", "empty.qlx"},
      "\n Parsing empty.qlx Missing camera!"},
-    {"missing settings", {{"cam.qlx", kCamera}}, {"-i", "cam.qlx"},
+    {"missing settings",
+     {{"cam.qlx", kCamera}},
+     {"-i", "cam.qlx"},
      "\n Parsing cam.qlx Missing settings!"},
-    {"scene error with its line", {{"bad.qlx", kCamera + "\n\nsphere { radius 1 colour }\n"}},
+    {"scene error with its line",
+     {{"bad.qlx", kCamera + "\n\nsphere { radius 1 colour }\n"}},
      {"-i", "bad.qlx"},
      "\n Parsing bad.qlx\n Parser Error - line: 4 -  Unkown parameter in sphere structure\n"},
     {"error inside an included file: the line counter runs on",
@@ -130,15 +153,18 @@ const std::vector<SceneCase> kSceneCases = {
      {"-i", "main.qlx"},
      "\n Parsing main.qlx\n Parsing inc.qlx\n Parser Error - line: 5 -  Unkown parameter in "
      "surface structure\n"},
-    {"missing included file", {{"main.qlx", kCamera + "include \"nowhere.qlx\"\n"}},
+    {"missing included file",
+     {{"main.qlx", kCamera + "include \"nowhere.qlx\"\n"}},
      {"-i", "main.qlx"},
      "\n Parsing main.qlx\n Scene file: nowhere.qlx could no be opened\n"},
     // Only the first pass has run, so its messages appear once.
-    {"option messages before a scene error", {{"empty.qlx", ""}},
-     {"-pqs", "3", "-i", "empty.qlx"}, kSmallQueue + "\n Parsing empty.qlx Missing camera!"},
+    {"option messages before a scene error",
+     {{"empty.qlx", ""}},
+     {"-pqs", "3", "-i", "empty.qlx"},
+     kSmallQueue + "\n Parsing empty.qlx Missing camera!"},
 };
 
-TEST(CommandLine, StopsOnTheScene) {
+TEST(CommandLineTest, StopsOnTheScene) {
     for (const SceneCase& test : kSceneCases) {
         for (bool threaded : {false, true}) {
             SCOPED_TRACE(std::string(test.what) + (threaded ? " (quellix-mt)" : " (quellix)"));

@@ -11,16 +11,17 @@ inline std::string bannerText(bool threaded) {
 }
 
 inline std::string usageText(bool threaded) {
-    std::string text = "\n Usage: quellix [options] scenefile [...]\n"
-                       "\n"
-                       " Example: quellix -i scene.qlx\n"
-                       "\n"
-                       " Options:\n"
-                       "  -i/--input         filename    read filename as input\n"
-                       "  -o/--ouput         filename    write output to 'filename' (no extension)\n"
-                       "  -w/--width         integer     specify with of the output image\n"
-                       "  -h/--height        integer     specify height of the output image\n"
-                       "  -r/--resolution    int int     specify width and height of the output image\n";
+    std::string text =
+        "\n Usage: quellix [options] scenefile [...]\n"
+        "\n"
+        " Example: quellix -i scene.qlx\n"
+        "\n"
+        " Options:\n"
+        "  -i/--input         filename    read filename as input\n"
+        "  -o/--ouput         filename    write output to 'filename' (no extension)\n"
+        "  -w/--width         integer     specify with of the output image\n"
+        "  -h/--height        integer     specify height of the output image\n"
+        "  -r/--resolution    int int     specify width and height of the output image\n";
     if (threaded) {
         text += "  -t/--thread        int         specify the number thread to use (2, 4 or 8)\n";
     }

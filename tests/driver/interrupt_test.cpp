@@ -8,8 +8,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <stdexcept>
@@ -25,7 +25,8 @@ namespace {
 // A render long enough (minutes) that it is surely still running when the signal comes.
 const std::string kSlowScene =
     "camera { position <0 -6 2> look_at <0 0 1> }\n"
-    "settings { display 2000 2000 output_type \"ppm\" output_name \"pic\" antialiasing \"adaptive\"\n"
+    "settings { display 2000 2000 output_type \"ppm\" output_name \"pic\" antialiasing "
+    "\"adaptive\"\n"
     "  aa_distance 1 jitter \"yes\" }\n"
     "light { position <-3 -5 6> color 1 1 1 shadow_type \"smooth\" radius 2 light_samples 200 }\n"
     "surface { color 0.9 0.2 0.1 ambient 0.2 diffuse 0.7 }\n"
@@ -131,10 +132,10 @@ struct InterruptCase {
 };
 
 // Interrupted renders remove their temporary file and never touch the previous picture.
-TEST(Interrupt, LeavesNoTemporaryFileAndThePreviousPicture) {
+TEST(InterruptTest, LeavesNoTemporaryFileAndThePreviousPicture) {
     const std::vector<InterruptCase> cases = {
-        {SIGINT, 130, false, true},  {SIGTERM, 143, false, true}, {SIGINT, 130, true, true},
-        {SIGTERM, 143, true, true},  {SIGINT, 130, false, false}, {SIGTERM, 143, true, false},
+        {SIGINT, 130, false, true}, {SIGTERM, 143, false, true}, {SIGINT, 130, true, true},
+        {SIGTERM, 143, true, true}, {SIGINT, 130, false, false}, {SIGTERM, 143, true, false},
     };
     for (const InterruptCase& test : cases) {
         SCOPED_TRACE(std::string(strsignal(test.signal)) +
@@ -162,14 +163,13 @@ TEST(Interrupt, LeavesNoTemporaryFileAndThePreviousPicture) {
 }
 
 // Nothing can clean up after SIGKILL, but the previous picture is still whole.
-TEST(Interrupt, KillKeepsThePreviousPicture) {
+TEST(InterruptTest, KillKeepsThePreviousPicture) {
     for (bool threaded : {false, true}) {
         SCOPED_TRACE(threaded ? "quellix-mt" : "quellix");
         TempDir dir;
         dir.write("scene.qlx", kSlowScene);
         dir.write("pic.ppm", kPrevious);
-        Background run(threaded ? quellixMtPath() : quellixPath(), {"-i", "scene.qlx"},
-                       dir.path());
+        Background run(threaded ? quellixMtPath() : quellixPath(), {"-i", "scene.qlx"}, dir.path());
         ASSERT_TRUE(run.waitFor("100%\n ")) << run.out();
         EXPECT_EQ(run.stop(SIGKILL), 128 + SIGKILL);
         EXPECT_EQ(dir.read("pic.ppm"), kPrevious);

@@ -10,7 +10,9 @@ namespace {
 
 const std::string kMark(6, '\xB1');
 
-std::string scale(int hyphens) { return "\n 0%" + std::string(hyphens, '-') + "100%\n "; }
+std::string scale(int hyphens) {
+    return "\n 0%" + std::string(hyphens, '-') + "100%\n ";
+}
 
 struct ProgressCase {
     int height;
@@ -18,14 +20,14 @@ struct ProgressCase {
     std::vector<int> markedRows;
 };
 
-class Progress : public ::testing::Test {
+class ProgressBarTest : public ::testing::Test {
   protected:
     void SetUp() override { resetSceneState(); }
     void TearDown() override { resetSceneState(); }
 };
 
 // Every row reported once, in order, as a scan without anti-aliasing does.
-TEST_F(Progress, ScaleAndMarksForEveryReportedRow) {
+TEST_F(ProgressBarTest, ScaleAndMarksForEveryReportedRow) {
     const std::vector<ProgressCase> cases = {
         {240, 54, {0, 24, 48, 72, 96, 120, 144, 168, 192, 216}},
         {250, 54, {0, 25, 50, 75, 100, 125, 150, 175, 200, 225}},

@@ -58,10 +58,10 @@ std::string progressText(int hyphens, int marks) {
 struct RunCase {
     const char* what;
     bool threaded;
-    std::vector<std::string> args;  // after "-i scene.qlx"
-    std::string beforeParse;        // messages of the first pass
-    std::string threadLines;        // band messages of quellix-mt
-    std::string picture;            // file name
+    std::vector<std::string> args; // after "-i scene.qlx"
+    std::string beforeParse;       // messages of the first pass
+    std::string threadLines;       // band messages of quellix-mt
+    std::string picture;           // file name
     int width;
     int height;
     int hyphens;
@@ -77,8 +77,8 @@ std::string expectedRun(const RunCase& test) {
         out += " Multi-threaded version of QUELLIX running.\n\n" + test.threadLines;
     }
     out += " Rendering to: " + test.picture + "\n";
-    out += " Resolution:   " + std::to_string(test.width) + " x " + std::to_string(test.height) +
-           "\n";
+    out +=
+        " Resolution:   " + std::to_string(test.width) + " x " + std::to_string(test.height) + "\n";
     out += progressText(test.hyphens, test.marks);
     out += "\n\n Rendering time: #.## second(s)\n";
     return out;
@@ -91,24 +91,72 @@ const std::vector<RunCase> kRunCases = {
     {"H = 255", false, {"--resolution", "4", "255"}, "", "", "pic.ppm", 4, 255, 60, 11},
     {"H below 10", false, {"--height", "7"}, "", "", "pic.ppm", 32, 7, 60, 7},
     {"width with atoi rules", false, {"-w", " 12px"}, "", "", "pic.ppm", 12, 24, 60, 12},
-    {"-o and type from the command line", false, {"-o", "-dash", "--bmp"}, "", "",
-     "-dash.bmp", 32, 24, 60, 12},
+    {"-o and type from the command line",
+     false,
+     {"-o", "-dash", "--bmp"},
+     "",
+     "",
+     "-dash.bmp",
+     32,
+     24,
+     60,
+     12},
     {"-pqs 100 twice", false, {"-pqs", "100"}, kSmallQueue, "", "pic.ppm", 32, 24, 60, 12},
     {"-pqs 101 silent", false, {"-pqs", "101", "-tga"}, "", "", "pic.tga", 32, 24, 60, 12},
     {"2 threads by default", true, {}, "", " Running 2 threads\n", "pic.ppm", 32, 24, 60, 12},
-    {"8 threads, H = 240", true, {"-t", "8", "-r", "4", "240"}, "", " Running 8 threads\n",
-     "pic.ppm", 4, 240, 54, 10},
-    {"8 threads, H = 100", true, {"--thread", "8", "-r", "4", "100"}, "",
-     kIncompatible + " Running 8 threads\n", "pic.ppm", 4, 100, 54, 10},
-    {"4 threads, H = 255", true, {"-t", "4", "-r", "4", "255"}, "",
-     kIncompatible + " Running 4 threads\n", "pic.ppm", 4, 255, 60, 11},
-    {"2 threads, odd H below 10", true, {"-h", "7"}, "", kIncompatible + " Running 2 threads\n",
-     "pic.ppm", 32, 7, 60, 7},
-    {"-t 3 twice, then 2 threads", true, {"-t", "3"}, kBadThreads, " Running 2 threads\n",
-     "pic.ppm", 32, 24, 60, 12},
+    {"8 threads, H = 240",
+     true,
+     {"-t", "8", "-r", "4", "240"},
+     "",
+     " Running 8 threads\n",
+     "pic.ppm",
+     4,
+     240,
+     54,
+     10},
+    {"8 threads, H = 100",
+     true,
+     {"--thread", "8", "-r", "4", "100"},
+     "",
+     kIncompatible + " Running 8 threads\n",
+     "pic.ppm",
+     4,
+     100,
+     54,
+     10},
+    {"4 threads, H = 255",
+     true,
+     {"-t", "4", "-r", "4", "255"},
+     "",
+     kIncompatible + " Running 4 threads\n",
+     "pic.ppm",
+     4,
+     255,
+     60,
+     11},
+    {"2 threads, odd H below 10",
+     true,
+     {"-h", "7"},
+     "",
+     kIncompatible + " Running 2 threads\n",
+     "pic.ppm",
+     32,
+     7,
+     60,
+     7},
+    {"-t 3 twice, then 2 threads",
+     true,
+     {"-t", "3"},
+     kBadThreads,
+     " Running 2 threads\n",
+     "pic.ppm",
+     32,
+     24,
+     60,
+     12},
 };
 
-TEST(Render, PrintsTheWholeRun) {
+TEST(RenderRunTest, PrintsTheWholeRun) {
     for (const RunCase& test : kRunCases) {
         SCOPED_TRACE(std::string(test.what) + (test.threaded ? " (quellix-mt)" : " (quellix)"));
         TempDir dir;
@@ -129,7 +177,7 @@ TEST(Render, PrintsTheWholeRun) {
     }
 }
 
-TEST(Render, WritesTheChosenFormat) {
+TEST(RenderRunTest, WritesTheChosenFormat) {
     struct FormatCase {
         std::string option;
         std::string name;
@@ -159,14 +207,14 @@ TEST(Render, WritesTheChosenFormat) {
 }
 
 // Bands must cover every row exactly once, whatever the split.
-TEST(Render, SamePictureForEveryThreadCount) {
+TEST(RenderRunTest, SamePictureForEveryThreadCount) {
     for (const char* mode : {"-aan", "-aaq", "-aaa"}) {
         for (int height : {24, 13, 9}) {
             SCOPED_TRACE(std::string(mode) + ", H = " + std::to_string(height));
             TempDir dir;
             dir.write("scene.qlx", kScene);
-            std::vector<std::string> common = {"-i", "scene.qlx", "-r", "20",
-                                               std::to_string(height), mode};
+            std::vector<std::string> common = {
+                "-i", "scene.qlx", "-r", "20", std::to_string(height), mode};
             if (std::string(mode) == "-aaa") {
                 common.push_back("8");
             }
@@ -180,8 +228,9 @@ TEST(Render, SamePictureForEveryThreadCount) {
                 return dir.read(name + ".ppm");
             };
             const std::string single = render(quellixPath(), {}, "single");
-            ASSERT_EQ(single.size(), std::string("P6\n20 " + std::to_string(height) + "\n255\n")
-                                             .size() + 20u * height * 3);
+            ASSERT_EQ(single.size(),
+                      std::string("P6\n20 " + std::to_string(height) + "\n255\n").size() +
+                          20u * height * 3);
             for (const char* threads : {"2", "4", "8"}) {
                 SCOPED_TRACE(std::string(threads) + " threads");
                 EXPECT_TRUE(render(quellixMtPath(), {"-t", threads}, std::string("mt") + threads) ==
@@ -191,7 +240,7 @@ TEST(Render, SamePictureForEveryThreadCount) {
     }
 }
 
-TEST(Render, RefusesAnOutputThatCannotBeCreated) {
+TEST(RenderRunTest, RefusesAnOutputThatCannotBeCreated) {
     struct OutputCase {
         const char* what;
         std::string output;
@@ -207,9 +256,8 @@ TEST(Render, RefusesAnOutputThatCannotBeCreated) {
             TempDir dir;
             dir.write("scene.qlx", kScene);
             std::filesystem::create_directory(dir.path() / "taken.ppm");
-            const RunResult result =
-                runProgram(threaded ? quellixMtPath() : quellixPath(),
-                           {"-i", "scene.qlx", "-o", test.output}, dir.path());
+            const RunResult result = runProgram(threaded ? quellixMtPath() : quellixPath(),
+                                                {"-i", "scene.qlx", "-o", test.output}, dir.path());
             std::string expected = bannerText(threaded) + kParse;
             if (threaded) {
                 expected += " Multi-threaded version of QUELLIX running.\n\n Running 2 threads\n";
@@ -231,7 +279,7 @@ TEST(Render, RefusesAnOutputThatCannotBeCreated) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr bool kSanitized = true;
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) ||                    \
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) ||                         \
     __has_feature(memory_sanitizer)
 constexpr bool kSanitized = true;
 #else
@@ -243,7 +291,7 @@ constexpr bool kSanitized = false;
 
 // Address space limited to 400 MB: a thread stack of 1 GB or a picture of 1.2 GB cannot be
 // had, and the run must stop with status 1, leaving no file behind.
-TEST(Render, StopsWhenResourcesRunOut) {
+TEST(RenderRunTest, StopsWhenResourcesRunOut) {
     if (kSanitized) {
         GTEST_SKIP() << "sanitizers need an unlimited address space";
     }
@@ -273,8 +321,7 @@ TEST(Render, StopsWhenResourcesRunOut) {
         dir.write("scene.qlx", kScene);
         const std::string program = test.threaded ? quellixMtPath() : quellixPath();
         const RunResult result = runProgram(
-            "/bin/sh",
-            {"-c", test.limits + "; exec \"$0\" -i scene.qlx " + test.options, program},
+            "/bin/sh", {"-c", test.limits + "; exec \"$0\" -i scene.qlx " + test.options, program},
             dir.path());
         std::string expected = bannerText(test.threaded) + kParse;
         if (test.threaded) {
