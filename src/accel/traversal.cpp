@@ -1,82 +1,95 @@
 #include "accel/traversal.h"
 
 #include <cstdio>
-#include <cstdlib>
+#include <new>
+#include <vector>
 
 #include "driver/fatal.h"
 #include "driver/scene_state.h"
 
 namespace {
 
-[[noreturn]] void stopOutOfMemory() {
+[[noreturn, gnu::cold, gnu::noinline]] void stopOutOfMemory() {
     std::fprintf(stderr, "\n\n QUELLIX is out of memory...\n");
     fatalExit(1);
 }
 
-[[noreturn]] void stopOutOfSpace() {
+[[noreturn, gnu::cold, gnu::noinline]] void stopOutOfSpace() {
     std::fprintf(stderr, "\n\n QUELLIX is out of space...\n Please use the -pqs or --pqsize "
                          "switch to increase the priority queue size\n");
     fatalExit(1);
 }
 
-[[noreturn]] void stopEmptyQueue() {
+[[noreturn, gnu::cold, gnu::noinline]] void stopEmptyQueue() {
     std::printf(" Priority queue is empty, dying...\n Please use the -pqs or --pqsize switch "
                 "to increase the priority queue size\n");
     fatalExit(1);
 }
 
-} // namespace
+// Each render thread keeps one queue of iPQSize positions and reuses it for every call:
+// no allocation on the hot path, and nothing shared between threads is written.
+thread_local std::vector<QueueEntry> threadQueue;
 
-int intersect(const Ray& ray, double maxDist, Hit& hit, const Object* exclude) {
-    const Object* root = myObjectList;
-    if (root == nullptr) {
-        return 0;
-    }
-    if (root->kind != kBoundingNode) {
-        return root->intersectOp(root, ray, hit);
-    }
-
-    const double origin[3] = {ray.origin.x, ray.origin.y, ray.origin.z};
-    const double direction[3] = {ray.direction.x, ray.direction.y, ray.direction.z};
-    QueueEntry* queue =
-        static_cast<QueueEntry*>(std::malloc(sizeof(QueueEntry) * (iPQSize > 0 ? iPQSize : 1)));
-    if (queue == nullptr) {
-        stopOutOfMemory();
-    }
-    int count = 0;
-    double nearest = maxDist;
-    const Object* taken = nullptr;
-
-    checkAndEnqueue(root, maxDist, origin, direction, queue, count);
-    while (count != 0) {
-        double key;
-        const Object* object;
-        priorityQueueDelete(key, object, queue, count);
-        if (key > nearest) {
-            break;
-        }
-        if (object->kind == kBoundingNode) {
-            for (const Object* child = object->children->first; child != nullptr;
-                 child = child->next) {
-                if (child != exclude) {
-                    checkAndEnqueue(child, maxDist, origin, direction, queue, count);
-                }
-            }
-        } else {
-            Hit local;
-            if (object->intersectOp(object, ray, local) != 0 && local.t < nearest) {
-                nearest = local.t;
-                taken = object;
-                hit = local;
-            }
+QueueEntry* queueOfThisThread() {
+    // A size of 0 or less still needs no position: the first insertion stops the program.
+    const std::size_t size = iPQSize > 0 ? static_cast<std::size_t>(iPQSize) : 1;
+    if (threadQueue.size() != size) {
+        try {
+            threadQueue.assign(size, QueueEntry{});
+        } catch (const std::bad_alloc&) {
+            stopOutOfMemory();
         }
     }
-    std::free(queue);
-    return taken != nullptr ? 1 : 0;
+    return threadQueue.data();
 }
 
-void checkAndEnqueue(const Object* object, double limit, const double origin[3],
-                     const double direction[3], QueueEntry* queue, int& count) {
+// The heap operations proper. `size` is iPQSize, read once per call of intersect.
+// Both move a hole instead of swapping; the comparisons and the resulting positions are
+// those of the swapping sift.
+inline void heapInsert(double key, const Object* object, QueueEntry* queue, int& count,
+                       int size) {
+    count = count + 1;
+    if (count >= size) [[unlikely]] {
+        stopOutOfSpace();
+    }
+    int p = count;
+    // Strictly less: an entry never passes an equal key, so equals leave in insertion order.
+    while (p > 1 && key < queue[p / 2].key) {
+        queue[p] = queue[p / 2];
+        p = p / 2;
+    }
+    queue[p] = {key, object};
+}
+
+inline void heapDelete(double& key, const Object*& object, QueueEntry* queue, int& count) {
+    if (count <= 0) [[unlikely]] {
+        stopEmptyQueue();
+    }
+    key = queue[1].key;
+    object = queue[1].object;
+    const QueueEntry moving = queue[count];
+    count = count - 1;
+    int p = 1;
+    if (count > 1) {
+        while (2 * p <= count) {
+            int c = 2 * p;
+            // On equal keys the right child.
+            if (c != count && !(queue[c].key < queue[c + 1].key)) {
+                c = c + 1;
+            }
+            if (moving.key > queue[c].key) {
+                queue[p] = queue[c];
+                p = c;
+            } else {
+                break;
+            }
+        }
+    }
+    queue[p] = moving;
+}
+
+inline void boxEnqueue(const Object* object, double limit, const double origin[3],
+                       const double direction[3], QueueEntry* queue, int& count, int size) {
     double tmin = -kInfinity;
     double tmax = limit;
     for (int i = 0; i < 3; ++i) {
@@ -106,51 +119,69 @@ void checkAndEnqueue(const Object* object, double limit, const double origin[3],
             return;
         }
     }
-    priorityQueueInsert(tmin, object, queue, count);
+    // Negative when the ray starts inside the box.
+    heapInsert(tmin, object, queue, count, size);
 }
 
-void priorityQueueInsert(double key, const Object* object, QueueEntry* queue, int& count) {
-    count = count + 1;
-    if (count >= iPQSize) {
-        stopOutOfSpace();
-    }
-    queue[count] = {key, object};
-    int p = count;
-    while (p > 1 && queue[p].key < queue[p / 2].key) {
-        QueueEntry swap = queue[p];
-        queue[p] = queue[p / 2];
-        queue[p / 2] = swap;
-        p = p / 2;
-    }
-}
+} // namespace
 
-void priorityQueueDelete(double& key, const Object*& object, QueueEntry* queue, int& count) {
-    if (count <= 0) {
-        stopEmptyQueue();
+int intersect(const Ray& ray, double maxDist, Hit& hit, const Object* exclude) {
+    const Object* root = myObjectList;
+    if (root == nullptr) {
+        return 0;
     }
-    key = queue[1].key;
-    object = queue[1].object;
-    queue[1] = queue[count];
-    count = count - 1;
-    if (count > 1) {
-        int p = 1;
-        while (2 * p <= count) {
-            int c;
-            if (2 * p == count) {
-                c = 2 * p;
-            } else if (queue[2 * p].key < queue[2 * p + 1].key) {
-                c = 2 * p;
-            } else {
-                c = 2 * p + 1;
+    if (root->kind != kBoundingNode) {
+        return root->intersectOp(root, ray, hit);
+    }
+
+    const double origin[3] = {ray.origin.x, ray.origin.y, ray.origin.z};
+    const double direction[3] = {ray.direction.x, ray.direction.y, ray.direction.z};
+    QueueEntry* queue = queueOfThisThread();
+    const int size = iPQSize;
+    int count = 0;
+    double nearest = maxDist;
+    const Object* taken = nullptr;
+
+    boxEnqueue(root, maxDist, origin, direction, queue, count, size);
+    while (count != 0) {
+        double key;
+        const Object* object;
+        heapDelete(key, object, queue, count);
+        // Every box left starts beyond the nearest hit.
+        if (key > nearest) {
+            break;
+        }
+        if (object->kind == kBoundingNode) {
+            // Children are queued against maxDist, not nearest, so that the queue fills
+            // exactly as far as the -pqs limit has always allowed.
+            for (const Object* child = object->children->first; child != nullptr;
+                 child = child->next) {
+                if (child != exclude) {
+                    boxEnqueue(child, maxDist, origin, direction, queue, count, size);
+                }
             }
-            if (queue[p].key > queue[c].key) {
-                QueueEntry swap = queue[p];
-                queue[p] = queue[c];
-                queue[c] = swap;
-                p = c;
-            } else {
-                break;
+        } else {
+            Hit local;
+            // Strictly nearer only: of two equal distances the first taken stays.
+            if (object->intersectOp(object, ray, local) != 0 && local.t < nearest) {
+                nearest = local.t;
+                taken = object;
+                hit = local;
             }
         }
     }
+    return taken != nullptr ? 1 : 0;
+}
+
+void checkAndEnqueue(const Object* object, double limit, const double origin[3],
+                     const double direction[3], QueueEntry* queue, int& count) {
+    boxEnqueue(object, limit, origin, direction, queue, count, iPQSize);
+}
+
+void priorityQueueInsert(double key, const Object* object, QueueEntry* queue, int& count) {
+    heapInsert(key, object, queue, count, iPQSize);
+}
+
+void priorityQueueDelete(double& key, const Object*& object, QueueEntry* queue, int& count) {
+    heapDelete(key, object, queue, count);
 }

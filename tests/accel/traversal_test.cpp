@@ -364,4 +364,40 @@ TEST_F(IntersectDeathTest, QueueHoldsOneEntryLessThanItsSize) {
     }
 }
 
+// Children go into the queue against maxDist even when they start beyond the nearest hit
+// found so far, so they count against the queue size.
+TEST_F(IntersectDeathTest, ChildrenBeyondTheNearestHitStillFillTheQueue) {
+    for (int farChildren : {126, 127}) {
+        SCOPED_TRACE("far children " + std::to_string(farChildren));
+        freeList(&myObjectList);
+        Object* nearHit = fixedOnX({0.5, 1.5, 1});
+        Object* opener = fixedOnX({0.8, 10, -1}); // makes the far node start before the hit
+        Object* first = opener;
+        for (int k = 0; k < farChildren; ++k) {
+            Object* child = fixedOnX({5, 10, -1});
+            child->next = first;
+            first = child;
+        }
+        Object* farNode = allocateObject(kBoundingNode, {});
+        farNode->children = new ChildList{farChildren + 1, first};
+        const double lower[3] = {0.8, -1, -1};
+        const double upper[3] = {10, 1, 1};
+        for (int i = 0; i < 3; ++i) {
+            farNode->lowerExtent[i] = lower[i];
+            farNode->upperExtent[i] = upper[i];
+        }
+        myObjectList = newNode({nearHit, farNode});
+        Hit hit = kUntouched;
+        if (farChildren + 1 >= iPQSize) {
+            EXPECT_EXIT(intersect(kAlongX, kInfinity, hit, nullptr), testing::ExitedWithCode(1),
+                        testing::Eq(kOutOfSpace));
+        } else {
+            ASSERT_EQ(intersect(kAlongX, kInfinity, hit, nullptr), 1);
+            EXPECT_EQ(hit.object, nearHit);
+            std::vector<const Object*> expected = {nearHit, opener};
+            EXPECT_EQ(callLog(), expected);
+        }
+    }
+}
+
 } // namespace
