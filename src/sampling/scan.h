@@ -26,8 +26,7 @@ unsigned char colorToByte(double channel);
 
 // How a scan takes one sample at image position (x, y), and where its finished rows go.
 // Both are set before any band starts and only read while rendering; tests replace them.
-using SampleFn = void (*)(double x, double y, Ray& primary, Color& colour,
-                          int& levelOfRecursion);
+using SampleFn = void (*)(double x, double y, Ray& primary, Color& colour, int& levelOfRecursion);
 using RowSinkFn = void (*)(unsigned char* rowPixels, int row);
 extern SampleFn scanSampler;
 extern RowSinkFn scanRowSink;

@@ -10,7 +10,9 @@
 // Buffers a scan owns for the length of its band, and the image width they are sized by.
 
 // A negative width (no range check is made on it) renders nothing instead of wrapping.
-inline int scanWidth() { return myDisplay.width > 0 ? myDisplay.width : 0; }
+inline int scanWidth() {
+    return myDisplay.width > 0 ? myDisplay.width : 0;
+}
 
 // Sizes `buffer` to `count` zeroed entries. On failure reports it and returns false; the
 // caller then leaves its band unrendered.

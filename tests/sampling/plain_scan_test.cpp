@@ -16,9 +16,9 @@ TEST(ColorToByte, TruncatesTimes255AndClamps) {
         double channel;
         int byte;
     } cases[] = {
-        {0.0, 0},       {0.999, 254},    {1.0, 255},    {0.5, 127},  {1.0 / 255.0, 1},
-        {-0.001, 0},    {-0.5, 0},       {-1e300, 0},   {1.001, 255}, {7.5, 255},
-        {1e300, 255},   {inf, 255},      {-inf, 0},     {std::nan(""), 0},
+        {0.0, 0},     {0.999, 254}, {1.0, 255},  {0.5, 127},        {1.0 / 255.0, 1},
+        {-0.001, 0},  {-0.5, 0},    {-1e300, 0}, {1.001, 255},      {7.5, 255},
+        {1e300, 255}, {inf, 255},   {-inf, 0},   {std::nan(""), 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.channel);
@@ -84,8 +84,8 @@ TEST_F(PlainScanTest, CornersAverageFourSamplesDroppingTheRemainder) {
             return levels(red, 10, 20);
         };
         scanCorners(0);
-        EXPECT_EQ(record.pixels[3], (std::vector<unsigned char>{
-                                        static_cast<unsigned char>(c.red), 10, 20}));
+        EXPECT_EQ(record.pixels[3],
+                  (std::vector<unsigned char>{static_cast<unsigned char>(c.red), 10, 20}));
     }
 }
 
@@ -143,7 +143,8 @@ TEST_F(PlainScanTest, SamplePositionsWithAndWithoutJitter) {
                     }
                 }
             }
-            EXPECT_EQ(record.samples.size(), static_cast<std::size_t>((lastColumn + 1) * (7 - firstRow)));
+            EXPECT_EQ(record.samples.size(),
+                      static_cast<std::size_t>((lastColumn + 1) * (7 - firstRow)));
             EXPECT_EQ(record.samples, expected);
             EXPECT_EQ(record.rows, (std::vector<int>{4, 5, 6}));
         }

@@ -60,7 +60,9 @@ void ScanTest::setImage(int width, int height) {
     myDisplay.height = height;
 }
 
-void ScanTest::setBand(int band, int firstRow, int endRow) { iBounds[band] = {firstRow, endRow}; }
+void ScanTest::setBand(int band, int firstRow, int endRow) {
+    iBounds[band] = {firstRow, endRow};
+}
 
 void runScan(int mode, int band) {
     switch (mode) {
