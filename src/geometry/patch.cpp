@@ -128,4 +128,6 @@ Vector patchNormal(const Object* object, const Vector& point) {
     return n;
 }
 
-void patchPrint(const Object*) { std::printf("patch\n"); }
+void patchPrint(const Object*) {
+    std::printf("patch\n");
+}

@@ -50,7 +50,9 @@ int planeIntersect(const Object* object, const Ray& ray, Hit& hit) {
     return 1;
 }
 
-Vector planeNormal(const Object* object, const Vector&) { return object->shape.plane.normal; }
+Vector planeNormal(const Object* object, const Vector&) {
+    return object->shape.plane.normal;
+}
 
 void planePrint(const Object* object) {
     const PlaneData& p = object->shape.plane;

@@ -34,6 +34,10 @@ int polygonIntersect(const Object* object, const Ray& ray, Hit& hit) {
     return flatFaceIntersect(object, object->shape.polygon.vertexCount, ray, hit);
 }
 
-Vector polygonNormal(const Object* object, const Vector&) { return object->shape.polygon.normal; }
+Vector polygonNormal(const Object* object, const Vector&) {
+    return object->shape.polygon.normal;
+}
 
-void polygonPrint(const Object*) { std::printf("polygon\n"); }
+void polygonPrint(const Object*) {
+    std::printf("polygon\n");
+}

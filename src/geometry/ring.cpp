@@ -63,7 +63,9 @@ int ringIntersect(const Object* object, const Ray& ray, Hit& hit) {
     return 1;
 }
 
-Vector ringNormal(const Object* object, const Vector&) { return object->shape.ring.normal; }
+Vector ringNormal(const Object* object, const Vector&) {
+    return object->shape.ring.normal;
+}
 
 void ringPrint(const Object* object) {
     const RingData& r = object->shape.ring;

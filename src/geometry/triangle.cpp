@@ -39,6 +39,10 @@ int triangleIntersect(const Object* object, const Ray& ray, Hit& hit) {
     return flatFaceIntersect(object, 3, ray, hit);
 }
 
-Vector triangleNormal(const Object* object, const Vector&) { return object->shape.polygon.normal; }
+Vector triangleNormal(const Object* object, const Vector&) {
+    return object->shape.polygon.normal;
+}
 
-void trianglePrint(const Object*) { std::printf("triangle\n"); }
+void trianglePrint(const Object*) {
+    std::printf("triangle\n");
+}

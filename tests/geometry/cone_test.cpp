@@ -102,14 +102,28 @@ TEST_F(ConeTest, CylinderRays) {
         {"along the axis through both ends", makeRay({0, -5, 0}, {0, 1, 0}), false, 0, 0, {}},
         {"parallel to the axis outside", makeRay({3, -5, 0}, {0, 1, 0}), false, 0, 0, {}},
         {"leaves through the open cap", makeRay({0, 1, 0}, {0.6, 0.8, 0}), false, 0, 0, {}},
-        {"enters through the open base, hits the wall inside", makeRay({0, -1, 0}, {0.6, 0.8, 0}),
-         true, 5.0 / 3, 0, {1, 0, 0}},
+        {"enters through the open base, hits the wall inside",
+         makeRay({0, -1, 0}, {0.6, 0.8, 0}),
+         true,
+         5.0 / 3,
+         0,
+         {1, 0, 0}},
         // The near crossing lies above the cap plane; the far one is on the wall.
-        {"near root cut, far root taken", makeRay({-3, 3.2, 0}, {4, -2, 0}), true, root20, 0,
+        {"near root cut, far root taken",
+         makeRay({-3, 3.2, 0}, {4, -2, 0}),
+         true,
+         root20,
+         0,
          {1, 0, 0}},
         {"wall behind the origin", makeRay({5, 1, 0}, {1, 0, 0}), false, 0, 0, {}},
         {"starting on the wall, leaving", makeRay({1, 1, 0}, {1, 0, 0}), false, 0, 0, {}},
-        {"starting on the wall, crossing", makeRay({1, 1, 0}, {-1, 0, 0}), true, 2, 0,
+        {"starting on the wall, crossing", makeRay({1, 1, 0}, {-1, 0, 0}), true, 2, 0, {-1, 0, 0}},
+        {"wall closer than the tolerance", makeRay({0.9995, 1, 0}, {1, 0, 0}), false, 0, 0, {}},
+        {"near wall closer than the tolerance, far wall taken",
+         makeRay({1.0005, 1, 0}, {-1, 0, 0}),
+         true,
+         2.0005,
+         0,
          {-1, 0, 0}},
     };
     for (const RayCase& c : cases) {
@@ -127,12 +141,19 @@ TEST_F(ConeTest, ConeRays) {
         // The second nappe of the double cone lies above the apex: cut away.
         {"through the upper nappe only", makeRay({5, 1.5, 0}, {-1, 0, 0}), false, 0, 0, {}},
         // Parallel to a line of the surface: the quadratic term is exactly 0.
-        {"parallel to a surface line, hits", makeRay({0, 0.5, 0}, {1, 1, 0}), true,
-         0.25 * std::sqrt(2.0), 0, {h, h, 0}},
-        {"parallel to a surface line, behind", makeRay({0, 0.5, 0}, {-1, -1, 0}), false, 0, 0,
+        {"parallel to a surface line, hits",
+         makeRay({0, 0.5, 0}, {1, 1, 0}),
+         true,
+         0.25 * std::sqrt(2.0),
+         0,
+         {h, h, 0}},
+        {"parallel to a surface line, behind", makeRay({0, 0.5, 0}, {-1, -1, 0}), false, 0, 0, {}},
+        {"parallel to a surface line, beyond the apex",
+         makeRay({2, 0, 0}, {-1, 1, 0}),
+         false,
+         0,
+         0,
          {}},
-        {"parallel to a surface line, beyond the apex", makeRay({2, 0, 0}, {-1, 1, 0}), false, 0,
-         0, {}},
     };
     for (const RayCase& c : cases) {
         checkRayCase(o, c);
@@ -144,12 +165,19 @@ TEST_F(ConeTest, TiltedCylinder) {
     expectExtents(o, {-1, -kHalfRoot2, -kHalfRoot2}, {1, 1 + kHalfRoot2, 1 + kHalfRoot2}, 1e-12);
     const RayCase cases[] = {
         {"across the axis", makeRay({10, 0.5, 0.5}, {-1, 0, 0}), true, 9, 0, {1, 0, 0}},
-        {"across the axis, other side", makeRay({-10, 0.5, 0.5}, {1, 0, 0}), true, 9, 0,
+        {"across the axis, other side",
+         makeRay({-10, 0.5, 0.5}, {1, 0, 0}),
+         true,
+         9,
+         0,
          {-1, 0, 0}},
         {"along the axis", makeRay({0, -1, -1}, {0, 1, 1}), false, 0, 0, {}},
-        {"across the wall at right angles", makeRay({0, 0.5 + 3 * kHalfRoot2, 0.5 - 3 * kHalfRoot2},
-                                                    {0, -1, 1}),
-         true, 2, 0, {0, kHalfRoot2, -kHalfRoot2}},
+        {"across the wall at right angles",
+         makeRay({0, 0.5 + 3 * kHalfRoot2, 0.5 - 3 * kHalfRoot2}, {0, -1, 1}),
+         true,
+         2,
+         0,
+         {0, kHalfRoot2, -kHalfRoot2}},
     };
     for (const RayCase& c : cases) {
         checkRayCase(o, c, 1e-12);
@@ -167,9 +195,19 @@ TEST_F(ConeTest, Normals) {
         Vector normal;
     } cases[] = {
         {"cylinder", {0, 0, 0}, 1, {0, 2, 0}, 1, {0, 1.5, -1}, {0, 0, -1}},
-        {"narrowing: leans towards the cap", {0, 0, 0}, 1, {0, 1, 0}, 0, {0.5, 0.5, 0},
+        {"narrowing: leans towards the cap",
+         {0, 0, 0},
+         1,
+         {0, 1, 0},
+         0,
+         {0.5, 0.5, 0},
          {kHalfRoot2, kHalfRoot2, 0}},
-        {"widening: leans towards the base", {0, 0, 0}, 0, {0, 1, 0}, 1, {0.5, 0.5, 0},
+        {"widening: leans towards the base",
+         {0, 0, 0},
+         0,
+         {0, 1, 0},
+         1,
+         {0.5, 0.5, 0},
          {kHalfRoot2, -kHalfRoot2, 0}},
         {"off the origin", {1, 2, 3}, 2, {1, 2, 5}, 2, {1, 0, 4}, {0, -1, 0}},
     };

@@ -6,7 +6,9 @@
 
 namespace {
 
-Vector* unitTriangle() { return new Vector[3]{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}; }
+Vector* unitTriangle() {
+    return new Vector[3]{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+}
 
 struct KindCase {
     const char* name;
@@ -17,24 +19,48 @@ struct KindCase {
 };
 
 const KindCase kKinds[] = {
-    {"sphere", [] { return makeSphere(1, -2.5, 3, 0.25); }, kSphere,
-     {spherePrint, sphereNormal, sphereIntersect}, "Sphere: Cx = 1, Cy = -2.5, Cz = 3, R = 0.25\n"},
-    {"plane", [] { return makePlane(0, -1, 0, 1); }, kPlane,
-     {planePrint, planeNormal, planeIntersect}, "Plane: Nx = 0, Ny = -1, Nz = 0, D = -1\n"},
-    {"cone", [] { return makeCone({0, 0, 0}, 1, {0, 2, 0}, 0.5); }, kCone,
-     {conePrint, coneNormal, coneIntersect}, "Cone: 0 0 0 1 0 2 0 0.5\n"},
-    {"ring", [] { return makeRing({1, 2, 3}, {0, 2, 0}, 1, 2); }, kRing,
-     {ringPrint, ringNormal, ringIntersect}, "Ring: Nx = 0, Ny = 1, Nz = 0\n Cx = 1, Cy = 2, Cz = 3\n"},
-    {"polygon", [] { return makePolygon(unitTriangle(), 3); }, kPolygon,
-     {polygonPrint, polygonNormal, polygonIntersect}, "polygon\n"},
-    {"triangle", [] { return makeTriangle(unitTriangle()); }, kTriangle,
-     {trianglePrint, triangleNormal, triangleIntersect}, "triangle\n"},
+    {"sphere",
+     [] { return makeSphere(1, -2.5, 3, 0.25); },
+     kSphere,
+     {spherePrint, sphereNormal, sphereIntersect},
+     "Sphere: Cx = 1, Cy = -2.5, Cz = 3, R = 0.25\n"},
+    {"plane",
+     [] { return makePlane(0, -1, 0, 1); },
+     kPlane,
+     {planePrint, planeNormal, planeIntersect},
+     "Plane: Nx = 0, Ny = -1, Nz = 0, D = -1\n"},
+    {"cone",
+     [] {
+         return makeCone({0, 0, 0}, 1, {0, 2, 0}, 0.5);
+     },
+     kCone,
+     {conePrint, coneNormal, coneIntersect},
+     "Cone: 0 0 0 1 0 2 0 0.5\n"},
+    {"ring",
+     [] {
+         return makeRing({1, 2, 3}, {0, 2, 0}, 1, 2);
+     },
+     kRing,
+     {ringPrint, ringNormal, ringIntersect},
+     "Ring: Nx = 0, Ny = 1, Nz = 0\n Cx = 1, Cy = 2, Cz = 3\n"},
+    {"polygon",
+     [] { return makePolygon(unitTriangle(), 3); },
+     kPolygon,
+     {polygonPrint, polygonNormal, polygonIntersect},
+     "polygon\n"},
+    {"triangle",
+     [] { return makeTriangle(unitTriangle()); },
+     kTriangle,
+     {trianglePrint, triangleNormal, triangleIntersect},
+     "triangle\n"},
     {"patch",
      [] {
          Vector data[6] = {{0, 0, 0}, {0, 0, 1}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}, {0, 0, 1}};
          return makePatch(data);
      },
-     kPatch, {patchPrint, patchNormal, patchIntersect}, "patch\n"},
+     kPatch,
+     {patchPrint, patchNormal, patchIntersect},
+     "patch\n"},
 };
 
 using ConstructorProtocolTest = GeometryTest;

@@ -20,12 +20,18 @@ Object* polygon(std::initializer_list<Vector> vertices) {
     return makePolygon(vertexArray(vertices), static_cast<int>(vertices.size()));
 }
 
-Object* unitTriangle() { return makeTriangle(vertexArray({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}})); }
+Object* unitTriangle() {
+    return makeTriangle(vertexArray({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}));
+}
 
-Object* unitSquare() { return polygon({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}); }
+Object* unitSquare() {
+    return polygon({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}});
+}
 
 // A ray coming down on `target` in the plane z = 0 from 5 above it.
-Ray down(double x, double y) { return rayTowards({x, y, 0}, {0, 0, -1}, 5); }
+Ray down(double x, double y) {
+    return rayTowards({x, y, 0}, {0, 0, -1}, 5);
+}
 
 struct PointCase {
     const char* name;
@@ -161,14 +167,17 @@ TEST_F(FlatFaceTest, RaysAgainstTheFace) {
         {"oblique", makeRay({0.25, 0.25 - 3, 4}, {0, 3, -4}), true, 5, 1, {0, 0, -1}},
         {"in the plane", makeRay({-1, 0.25, 0}, {1, 0, 0}), false, 0, 0, {}},
         {"nearly parallel", makeRay({0, 0.25, 0.25 * below}, {1, 0, -below}), false, 0, 0, {}},
-        {"just steep enough", makeRay({0, 0.25, 0.25 * above}, {1, 0, -above}), true,
-         std::sqrt(0.0625 + 0.0625 * above * above), 1, {0, 0, -1}},
+        {"just steep enough",
+         makeRay({0, 0.25, 0.25 * above}, {1, 0, -above}),
+         true,
+         std::sqrt(0.0625 + 0.0625 * above * above),
+         1,
+         {0, 0, -1}},
         {"face behind the origin", makeRay({0.25, 0.25, 5}, {0, 0, 1}), false, 0, 0, {}},
         {"starting on the face", makeRay({0.25, 0.25, 0}, {0, 0, -1}), false, 0, 0, {}},
         {"closer than the tolerance", makeRay({0.25, 0.25, 0.0005}, {0, 0, -1}), false, 0, 0, {}},
     };
-    Object* shapes[] = {unitTriangle(),
-                        polygon({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}})};
+    Object* shapes[] = {unitTriangle(), polygon({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}})};
     for (const Object* o : shapes) {
         SCOPED_TRACE(o->kind == kTriangle ? "triangle" : "polygon");
         for (const RayCase& c : cases) {

@@ -31,7 +31,9 @@ inline Ray rayTowards(Vector target, Vector direction, double distance) {
     return {target - distance * direction, direction};
 }
 
-inline Vector pointAt(const Ray& ray, double t) { return ray.origin + t * ray.direction; }
+inline Vector pointAt(const Ray& ray, double t) {
+    return ray.origin + t * ray.direction;
+}
 
 inline void expectVectorNear(const Vector& actual, const Vector& expected, double tolerance) {
     EXPECT_NEAR(actual.x, expected.x, tolerance);

@@ -24,9 +24,13 @@ Vector unit(Vector v) {
 
 const Vector kZ = {0, 0, 1};
 
-Object* flatPatch() { return patch({{0, 0, 0}, kZ, {1, 0, 0}, kZ, {0, 1, 0}, kZ}); }
+Object* flatPatch() {
+    return patch({{0, 0, 0}, kZ, {1, 0, 0}, kZ, {0, 1, 0}, kZ});
+}
 
-Object* bentPatch() { return patch({{0, 0, 0}, kZ, {1, 0, 0}, {1, 0, 1}, {0, 1, 0}, {0, 1, 1}}); }
+Object* bentPatch() {
+    return patch({{0, 0, 0}, kZ, {1, 0, 0}, {1, 0, 1}, {0, 1, 0}, {0, 1, 1}});
+}
 
 // The normal a patch should have at the point with weights (alpha, beta, gamma).
 Vector blend(const Object* o, double alpha, double beta, double gamma) {
@@ -36,7 +40,9 @@ Vector blend(const Object* o, double alpha, double beta, double gamma) {
                  alpha * n[0].z + beta * n[1].z + gamma * n[2].z});
 }
 
-Ray down(double x, double y) { return rayTowards({x, y, 0}, {0, 0, -1}, 5); }
+Ray down(double x, double y) {
+    return rayTowards({x, y, 0}, {0, 0, -1}, 5);
+}
 
 TEST_F(PatchTest, ShapeDataAndExtents) {
     Vector data[6] = {{0, 0, 0}, {0, 0, 3}, {1, 0, 0}, {0, 0, -1}, {0, 1, 0}, {0, 2, 2}};
@@ -53,8 +59,8 @@ TEST_F(PatchTest, ShapeDataAndExtents) {
     expectVectorNear(data[1], {0, 0, 3}, 0);
     for (int r = 0; r < 3; ++r) {
         SCOPED_TRACE("row " + std::to_string(r));
-        expectVectorNear(p.inverseBasis[r], {r == 0 ? 1.0 : 0.0, r == 1 ? 1.0 : 0.0, r == 2 ? 1.0 : 0.0},
-                         0);
+        expectVectorNear(p.inverseBasis[r],
+                         {r == 0 ? 1.0 : 0.0, r == 1 ? 1.0 : 0.0, r == 2 ? 1.0 : 0.0}, 0);
     }
     expectExtents(o, {-0.001, -0.001, -0.001}, {1.001, 1.001, 0.001}, 0);
 }

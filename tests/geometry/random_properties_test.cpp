@@ -1,6 +1,6 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <algorithm>
 #include <functional>
 #include <numbers>
 #include <random>
@@ -24,9 +24,13 @@ class Random {
     double uniform(double low, double high) {
         return std::uniform_real_distribution<double>(low, high)(engine_);
     }
-    int integer(int low, int high) { return std::uniform_int_distribution<int>(low, high)(engine_); }
+    int integer(int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(engine_);
+    }
     bool chance(double p) { return uniform(0, 1) < p; }
-    Vector inBox(double half) { return {uniform(-half, half), uniform(-half, half), uniform(-half, half)}; }
+    Vector inBox(double half) {
+        return {uniform(-half, half), uniform(-half, half), uniform(-half, half)};
+    }
     Vector unitVector() {
         for (;;) {
             Vector v = inBox(1);
@@ -60,7 +64,9 @@ void frameAround(const Vector& n, Vector& e1, Vector& e2) {
     e2 = cross(n, e1);
 }
 
-double norm(const Vector& v) { return std::sqrt(dot(v, v)); }
+double norm(const Vector& v) {
+    return std::sqrt(dot(v, v));
+}
 
 class RandomPropertyTest : public GeometryTest {
   protected:
@@ -333,7 +339,8 @@ TEST_F(RandomPropertyTest, PolygonAndTriangle) {
         for (std::size_t k = 0; k < given.size(); ++k) {
             array[k] = given[k];
         }
-        Object* o = triangle ? makeTriangle(array) : makePolygon(array, static_cast<int>(given.size()));
+        Object* o =
+            triangle ? makeTriangle(array) : makePolygon(array, static_cast<int>(given.size()));
         Vector faceNormal = reversed ? shape.n : -shape.n;
         expectVectorNear(o->shape.polygon.normal, faceNormal, 1e-9);
         for (int k = 0; k < kRaysPerShape; ++k) {

@@ -18,7 +18,9 @@ struct MakeCase {
     std::function<Object*()> make;
 };
 
-Vector* array3(Vector a, Vector b, Vector c) { return new Vector[3]{a, b, c}; }
+Vector* array3(Vector a, Vector b, Vector c) {
+    return new Vector[3]{a, b, c};
+}
 
 Object* patchOf(Vector a, Vector b, Vector c) {
     Vector data[6] = {a, {0, 0, 1}, b, {0, 0, 1}, c, {0, 0, 1}};
@@ -40,14 +42,30 @@ void expectNoHitFromAround(const Object* o) {
 TEST_F(RobustnessTest, DegenerateShapesAreNeverHit) {
     const MakeCase cases[] = {
         {"plane with a zero normal", [] { return makePlane(0, 0, 0, 1); }},
-        {"ring with a zero normal", [] { return makeRing({0, 0, 0}, {0, 0, 0}, 0, 2); }},
-        {"cone with cap at base", [] { return makeCone({0, 0, 0}, 1, {0, 0, 0}, 2); }},
+        {"ring with a zero normal",
+         [] {
+             return makeRing({0, 0, 0}, {0, 0, 0}, 0, 2);
+         }},
+        {"cone with cap at base",
+         [] {
+             return makeCone({0, 0, 0}, 1, {0, 0, 0}, 2);
+         }},
         {"triangle with collinear vertices",
-         [] { return makeTriangle(array3({0, 0, 0}, {1, 0, 0}, {2, 0, 0})); }},
+         [] {
+             return makeTriangle(array3({0, 0, 0}, {1, 0, 0}, {2, 0, 0}));
+         }},
         {"polygon with coinciding vertices",
-         [] { return makePolygon(new Vector[4]{{0, 0, 0}, {0, 0, 0}, {1, 1, 0}, {0, 1, 0}}, 4); }},
-        {"patch with collinear vertices", [] { return patchOf({0, 0, 0}, {1, 0, 0}, {2, 0, 0}); }},
-        {"patch with coinciding vertices", [] { return patchOf({0, 0, 0}, {0, 0, 0}, {0, 1, 0}); }},
+         [] {
+             return makePolygon(new Vector[4]{{0, 0, 0}, {0, 0, 0}, {1, 1, 0}, {0, 1, 0}}, 4);
+         }},
+        {"patch with collinear vertices",
+         [] {
+             return patchOf({0, 0, 0}, {1, 0, 0}, {2, 0, 0});
+         }},
+        {"patch with coinciding vertices",
+         [] {
+             return patchOf({0, 0, 0}, {0, 0, 0}, {0, 1, 0});
+         }},
     };
     for (const MakeCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -65,16 +83,30 @@ TEST_F(RobustnessTest, RaysWithNaNComponentsAreNeverHit) {
     } shapes[] = {
         {"sphere", [] { return makeSphere(0, 0, 0, 1); }, makeRay({0, 0.1, 5}, {0, 0, -1})},
         {"plane", [] { return makePlane(0, 0, -1, 0); }, makeRay({0, 0.1, 5}, {0, 0, -1})},
-        {"cone", [] { return makeCone({0, 0, -1}, 1, {0, 0, 1}, 0.5); },
+        {"cone",
+         [] {
+             return makeCone({0, 0, -1}, 1, {0, 0, 1}, 0.5);
+         },
          makeRay({0.1, 0.1, -0.5}, {1, 0, 0})},
-        {"ring", [] { return makeRing({0, 0, 0}, {0, 0, 1}, 0, 1); },
+        {"ring",
+         [] {
+             return makeRing({0, 0, 0}, {0, 0, 1}, 0, 1);
+         },
          makeRay({0, 0.1, 5}, {0, 0, -1})},
         {"polygon",
-         [] { return makePolygon(new Vector[4]{{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0}}, 4); },
+         [] {
+             return makePolygon(new Vector[4]{{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0}}, 4);
+         },
          makeRay({0, 0.1, 5}, {0, 0, -1})},
-        {"triangle", [] { return makeTriangle(array3({-1, -1, 0}, {1, -1, 0}, {0, 1, 0})); },
+        {"triangle",
+         [] {
+             return makeTriangle(array3({-1, -1, 0}, {1, -1, 0}, {0, 1, 0}));
+         },
          makeRay({0, 0.1, 5}, {0, 0, -1})},
-        {"patch", [] { return patchOf({-1, -1, 0}, {1, -1, 0}, {0, 1, 0}); },
+        {"patch",
+         [] {
+             return patchOf({-1, -1, 0}, {1, -1, 0}, {0, 1, 0});
+         },
          makeRay({0, 0.1, 5}, {0, 0, -1})},
     };
     for (const ShapeCase& s : shapes) {

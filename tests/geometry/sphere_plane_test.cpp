@@ -26,20 +26,36 @@ TEST_F(SphereTest, Rays) {
     Object* o = makeSphere(0, 0, 0, 1);
     const RayCase cases[] = {
         {"from outside", makeRay({0, 0, -5}, {0, 0, 1}), true, 4, 1, {0, 0, -1}},
-        {"from the centre: near root rejected", makeRay({0, 0, 0}, {0, 0, 1}), true, 1, 0,
+        {"from the centre: near root rejected",
+         makeRay({0, 0, 0}, {0, 0, 1}),
+         true,
+         1,
+         0,
          {0, 0, 1}},
         {"sphere behind the origin", makeRay({0, 0, 5}, {0, 0, 1}), false, 0, 0, {}},
         {"leaving from the surface", makeRay({0, 0, -1}, {0, 0, -1}), false, 0, 0, {}},
-        {"entering from the surface counts as inside", makeRay({0, 0, -1}, {0, 0, 1}), true, 2,
-         0, {0, 0, 1}},
+        {"entering from the surface counts as inside",
+         makeRay({0, 0, -1}, {0, 0, 1}),
+         true,
+         2,
+         0,
+         {0, 0, 1}},
         {"tangent", makeRay({1, 0, -5}, {0, 0, 1}), true, 5, 1, {1, 0, 0}},
         {"tangent at the origin", makeRay({1, 0, 0}, {0, 0, 1}), false, 0, 0, {}},
         {"just past tangent", makeRay({1.000001, 0, -5}, {0, 0, 1}), false, 0, 0, {}},
         // Outside by less than the tolerance: the near root is too close, the far root
         // is taken, and the origin counts as inside.
-        {"origin within the tolerance outside", makeRay({0, 0, -1.0004}, {0, 0, 1}), true,
-         2.0004, 0, {0, 0, 1}},
-        {"origin beyond the tolerance", makeRay({0, 0, -1.01}, {0, 0, 1}), true, 0.01, 1,
+        {"origin within the tolerance outside",
+         makeRay({0, 0, -1.0004}, {0, 0, 1}),
+         true,
+         2.0004,
+         0,
+         {0, 0, 1}},
+        {"origin beyond the tolerance",
+         makeRay({0, 0, -1.01}, {0, 0, 1}),
+         true,
+         0.01,
+         1,
          {0, 0, -1}},
         {"oblique", makeRay({0, 0.6, -5}, {0, 0, 1}), true, 4.2, 1, {0, 0.6, -0.8}},
         {"wide miss", makeRay({0, 2, -5}, {0, 0, 1}), false, 0, 0, {}},
@@ -52,8 +68,8 @@ TEST_F(SphereTest, Rays) {
 TEST_F(SphereTest, OffCentreHitAndNormal) {
     Object* o = makeSphere(1, -2, 3, 2);
     checkRayCase(o, {"along x", makeRay({-10, -2, 3}, {1, 0, 0}), true, 9, 1, {-1, 0, 0}});
-    checkRayCase(o, {"from inside along -y", makeRay({1, -2, 3}, {0, -1, 0}), true, 2, 0,
-                     {0, -1, 0}});
+    checkRayCase(o,
+                 {"from inside along -y", makeRay({1, -2, 3}, {0, -1, 0}), true, 2, 0, {0, -1, 0}});
 }
 
 TEST_F(PlaneTest, ShapeDataAndExtents) {
@@ -75,13 +91,25 @@ TEST_F(PlaneTest, Rays) {
         {"along the normal", makeRay({0, 0, 0}, {0, -1, 0}), true, 1, 1, {0, -1, 0}},
         {"from behind", makeRay({0, -5, 0}, {0, 1, 0}), false, 0, 0, {}},
         {"plane behind the origin", makeRay({0, -2, 0}, {0, -1, 0}), false, 0, 0, {}},
-        {"starting on the plane: t = 0 is a hit", makeRay({3, -1, 2}, {0, -1, 0}), true, 0, 1,
+        {"starting on the plane: t = 0 is a hit",
+         makeRay({3, -1, 2}, {0, -1, 0}),
+         true,
+         0,
+         1,
          {0, -1, 0}},
         {"parallel", makeRay({0, 0, 0}, {1, 0, 0}), false, 0, 0, {}},
-        {"nearly parallel", makeRay({0, 0, 0}, {std::sqrt(1 - below * below), -below, 0}), false,
-         0, 0, {}},
-        {"just steep enough", makeRay({0, 0, 0}, {std::sqrt(1 - above * above), -above, 0}),
-         true, 1 / above, 1, {0, -1, 0}},
+        {"nearly parallel",
+         makeRay({0, 0, 0}, {std::sqrt(1 - below * below), -below, 0}),
+         false,
+         0,
+         0,
+         {}},
+        {"just steep enough",
+         makeRay({0, 0, 0}, {std::sqrt(1 - above * above), -above, 0}),
+         true,
+         1 / above,
+         1,
+         {0, -1, 0}},
         {"oblique", makeRay({0, 0, 0}, {3, -4, 0}), true, 1.25, 1, {0, -1, 0}},
     };
     for (const RayCase& c : cases) {
