@@ -174,9 +174,9 @@ Object* makeSphere(double x, double y, double z, double radius);
 Object* makePlane(double x, double y, double z, double d);
 Object* makeCone(Vector base, double base_radius, Vector cap, double cap_radius);
 Object* makeRing(Vector center, Vector normal, double internal, double external);
-// Takes ownership of `vertices` (new[]-allocated, `count` entries).
+// Takes ownership of `vertices` (new[]-allocated, `count` entries), also when it fails.
 Object* makePolygon(Vector* vertices, int count);
-// Takes ownership of `vertices` (new[]-allocated, 3 entries).
+// Takes ownership of `vertices` (new[]-allocated, 3 entries), also when it fails.
 Object* makeTriangle(Vector* vertices);
 // `data`: V0, N0, V1, N1, V2, N2. The normals may be reversed in place (checkPatch).
 Object* makePatch(Vector* data);

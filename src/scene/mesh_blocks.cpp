@@ -58,8 +58,8 @@ void yy_polygon(FILE* file) {
 
     std::unique_ptr<Vector[]> vertices = allocateVertices(read.size());
     std::copy(read.begin(), read.end(), vertices.get());
-    Object* object = makePolygon(vertices.get(), count);
-    if (object != nullptr) vertices.release(); // the polygon owns it now
+    // The constructor owns the array from here on, and frees it itself if it fails.
+    Object* object = makePolygon(vertices.release(), count);
     finishPrimitive(object, iNumPolygone);
 }
 
@@ -77,8 +77,8 @@ void yy_triangle(FILE* file) {
     if (vertexCount < 3) yyerror(" Too few vertices in triangle structure");
     if (allComponentsZero(flatFaceNormal(vertices.get()))) yyerror(" degenerate triangle");
 
-    Object* object = makeTriangle(vertices.get());
-    if (object != nullptr) vertices.release(); // the triangle owns it now
+    // The constructor owns the array from here on, and frees it itself if it fails.
+    Object* object = makeTriangle(vertices.release());
     finishPrimitive(object, iNumTriangle);
 }
 
