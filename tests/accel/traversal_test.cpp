@@ -104,6 +104,8 @@ TEST_F(QueueTest, HeapTieRules) {
     // Sift-down takes the right child on equal keys: after 'x' leaves, 'z' moves to the
     // top and sinks past the right child 'r', which therefore comes out before 'l'.
     EXPECT_EQ(drain({{0, 'x'}, {5, 'l'}, {5, 'r'}, {9, 'z'}}), "xrlz");
+    // Sift-down stops at an equal key: 'b' moves to the top and stays above 'a'.
+    EXPECT_EQ(drain({{0, 'x'}, {5, 'a'}, {5, 'b'}}), "xba");
     // The single-child case: position 2p == count.
     EXPECT_EQ(drain({{1, 'a'}, {3, 'b'}, {2, 'c'}, {4, 'd'}, {0, 'e'}}), "eacbd");
 }
