@@ -103,8 +103,7 @@ void traceAll(benchmark::State& state, const std::vector<Ray>& rays, double maxD
         next = (next + 1) % rays.size();
     }
     state.SetItemsProcessed(state.iterations());
-    state.counters["hit_ratio"] =
-        benchmark::Counter(double(hits) / double(state.iterations()));
+    state.counters["hit_ratio"] = benchmark::Counter(double(hits) / double(state.iterations()));
 }
 
 void BM_RandomSceneOutsideRays(benchmark::State& state) {

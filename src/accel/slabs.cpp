@@ -25,7 +25,9 @@ namespace {
 
 // Twice the centre of the item's box along direction i; never halved, so every
 // comparison of the build sees the same exact values.
-double centreSum(const Object* item, int i) { return item->lowerExtent[i] + item->upperExtent[i]; }
+double centreSum(const Object* item, int i) {
+    return item->lowerExtent[i] + item->upperExtent[i];
+}
 
 // Moves `n` items, one at a time, from the front of one group to the front of the other.
 // The source group keeps at least one item, so only the target's last item can change.

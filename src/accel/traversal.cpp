@@ -46,8 +46,7 @@ QueueEntry* queueOfThisThread() {
 // The heap operations proper. `size` is iPQSize, read once per call of intersect.
 // Both move a hole instead of swapping; the comparisons and the resulting positions are
 // those of the swapping sift.
-inline void heapInsert(double key, const Object* object, QueueEntry* queue, int& count,
-                       int size) {
+inline void heapInsert(double key, const Object* object, QueueEntry* queue, int& count, int size) {
     count = count + 1;
     if (count >= size) [[unlikely]] {
         stopOutOfSpace();

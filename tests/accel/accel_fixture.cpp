@@ -84,8 +84,7 @@ void checkNode(const Object* node) {
     for (int i = 0; i < 3; ++i) {
         double lower = kInfinity;
         double upper = -kInfinity;
-        for (const Object* child = node->children->first; child != nullptr;
-             child = child->next) {
+        for (const Object* child = node->children->first; child != nullptr; child = child->next) {
             lower = std::min(lower, child->lowerExtent[i]);
             upper = std::max(upper, child->upperExtent[i]);
         }
@@ -115,7 +114,9 @@ void AccelTest::TearDown() {
     resetSceneState();
 }
 
-std::vector<const Object*>& callLog() { return calls; }
+std::vector<const Object*>& callLog() {
+    return calls;
+}
 
 Object* newFixed(Vector lower, Vector upper, double t) {
     Object* object = newRecord(fixedIntersect, lower, upper);
@@ -123,19 +124,23 @@ Object* newFixed(Vector lower, Vector upper, double t) {
     return object;
 }
 
-Object* addFixed(Vector lower, Vector upper, double t) { return push(newFixed(lower, upper, t)); }
+Object* addFixed(Vector lower, Vector upper, double t) {
+    return push(newFixed(lower, upper, t));
+}
 
 Object* addTestSphere(Vector center, double radius) {
-    Object* object = newRecord(testSphereIntersect, {center.x - radius, center.y - radius,
-                                                     center.z - radius},
-                               {center.x + radius, center.y + radius, center.z + radius});
+    Object* object =
+        newRecord(testSphereIntersect, {center.x - radius, center.y - radius, center.z - radius},
+                  {center.x + radius, center.y + radius, center.z + radius});
     object->shape.sphere.center = center;
     object->shape.sphere.radius = radius;
     object->shape.sphere.radiusSquared = radius * radius;
     return push(object);
 }
 
-Object* addBox(Vector lower, Vector upper) { return push(newRecord(neverIntersect, lower, upper)); }
+Object* addBox(Vector lower, Vector upper) {
+    return push(newRecord(neverIntersect, lower, upper));
+}
 
 Object* newNode(std::initializer_list<Object*> children) {
     Object* node = allocateObject(kBoundingNode, {});

@@ -29,7 +29,9 @@ class SceneMaker {
         return std::uniform_real_distribution<double>(from, to)(random_);
     }
     int pick(int from, int to) { return std::uniform_int_distribution<int>(from, to)(random_); }
-    Vector point(double half) { return {uniform(-half, half), uniform(-half, half), uniform(-half, half)}; }
+    Vector point(double half) {
+        return {uniform(-half, half), uniform(-half, half), uniform(-half, half)};
+    }
     Vector unitVector() {
         std::normal_distribution<double> gauss;
         Vector v = {gauss(random_), gauss(random_), gauss(random_)};
@@ -134,7 +136,8 @@ Answer bruteForce(const std::vector<const Object*>& prims, const Ray& ray, doubl
     double nearest = maxDist;
     for (const Object* object : prims) {
         Hit local;
-        if (object != exclude && object->intersectOp(object, ray, local) != 0 && local.t < nearest) {
+        if (object != exclude && object->intersectOp(object, ray, local) != 0 &&
+            local.t < nearest) {
             nearest = local.t;
             best = {1, local};
         }

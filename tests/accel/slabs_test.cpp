@@ -95,7 +95,7 @@ TEST_F(SlabBuildTest, IdenticalItemsStillSplit) {
         const char* tree; // items named a..e in list order
     };
     const Case cases[] = {
-        {2.0, false, "((c b a) (d e))"},   // mean == centre: all high, two moved low
+        {2.0, false, "((c b a) (d e))"},  // mean == centre: all high, two moved low
         {7.215, true, "((d e) (c b a))"}, // mean rounds above: all low, two moved high
     };
     for (const Case& c : cases) {

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <set>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -198,10 +198,8 @@ TEST_F(IntersectTest, SinglePrimitiveAppliesNeitherLimitNorExclude) {
         int result;
     };
     const Case cases[] = {
-        {"plain hit", 5, kInfinity, false, 1},
-        {"beyond maxDist", 5, 1, false, 1},
-        {"exactly at maxDist", 5, 5, false, 1},
-        {"excluded", 5, kInfinity, true, 1},
+        {"plain hit", 5, kInfinity, false, 1},  {"beyond maxDist", 5, 1, false, 1},
+        {"exactly at maxDist", 5, 5, false, 1}, {"excluded", 5, kInfinity, true, 1},
         {"miss", -1, kInfinity, false, 0},
     };
     for (const Case& c : cases) {
@@ -223,22 +221,23 @@ struct Fixed {
     double t;        // reported distance; negative: no hit
 };
 
-Object* fixedOnX(const Fixed& f) { return newFixed({f.from, -1, -1}, {f.to, 1, 1}, f.t); }
+Object* fixedOnX(const Fixed& f) {
+    return newFixed({f.from, -1, -1}, {f.to, 1, 1}, f.t);
+}
 
 TEST_F(IntersectTest, NearestHitWithTiesAndLimits) {
     struct Case {
         const char* name;
         std::vector<Fixed> children; // children of the root, in list order
         double maxDist;
-        int excluded;   // index of the excluded child, -1 none
-        int expected;   // index of the reported child, -1 no hit
+        int excluded; // index of the excluded child, -1 none
+        int expected; // index of the reported child, -1 no hit
     };
     const Case cases[] = {
         {"nearest of three", {{5, 6, 5.5}, {1, 2, 1.5}, {3, 4, 3.5}}, kInfinity, -1, 1},
         {"equal distance: first queued stays", {{2, 3, 2.5}, {2, 3, 2.5}}, kInfinity, -1, 0},
         {"equal distance, later box", {{1, 3, 2.5}, {2, 3, 2.5}}, kInfinity, -1, 0},
-        {"equal distance, earlier box of the second", {{2, 3, 2.5}, {1, 3, 2.5}}, kInfinity, -1,
-         1},
+        {"equal distance, earlier box of the second", {{2, 3, 2.5}, {1, 3, 2.5}}, kInfinity, -1, 1},
         {"strictly nearer replaces", {{1, 3, 2.5}, {2, 3, 2.4}}, kInfinity, -1, 1},
         {"hit exactly at maxDist", {{1, 3, 2.5}, {8, 9, 8.5}}, 2.5, -1, -1},
         {"hit just before maxDist", {{1, 3, 2.5}, {8, 9, 8.5}}, 2.5000001, -1, 0},
@@ -347,8 +346,8 @@ TEST_F(IntersectDeathTest, QueueHoldsOneEntryLessThanItsSize) {
         bool stops;
     };
     // Sizes change between calls on purpose: the queue a thread keeps must follow them.
-    const Case cases[] = {{5, 4, false}, {128, 127, false}, {64, 63, false},
-                          {300, 299, false}, {128, 128, true}, {4, 4, true}};
+    const Case cases[] = {{5, 4, false},     {128, 127, false}, {64, 63, false},
+                          {300, 299, false}, {128, 128, true},  {4, 4, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE("size " + std::to_string(c.pqSize) + " children " +
                      std::to_string(c.children));
