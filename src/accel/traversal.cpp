@@ -1,8 +1,8 @@
 #include "accel/traversal.h"
 
 #include <cstdio>
+#include <memory>
 #include <new>
-#include <vector>
 
 #include "driver/fatal.h"
 #include "driver/scene_state.h"
@@ -28,19 +28,27 @@ namespace {
 
 // Each render thread keeps one queue of iPQSize positions and reuses it for every call:
 // no allocation on the hot path, and nothing shared between threads is written.
-thread_local std::vector<QueueEntry> threadQueue;
+struct ThreadQueue {
+    std::unique_ptr<QueueEntry[]> entries;
+    std::size_t size = 0;
+};
+thread_local ThreadQueue threadQueue;
 
 QueueEntry* queueOfThisThread() {
-    // A size of 0 or less still needs no position: the first insertion stops the program.
+    // With a size of 0 or less the first insertion stops the program: one position will do.
     const std::size_t size = iPQSize > 0 ? static_cast<std::size_t>(iPQSize) : 1;
-    if (threadQueue.size() != size) {
-        try {
-            threadQueue.assign(size, QueueEntry{});
-        } catch (const std::bad_alloc&) {
+    if (threadQueue.size != size) {
+        threadQueue.entries.reset();
+        threadQueue.size = 0;
+        // Left uninitialised, like any fresh allocation: a large -pqs costs only what the
+        // walk actually uses.
+        threadQueue.entries.reset(new (std::nothrow) QueueEntry[size]);
+        if (threadQueue.entries == nullptr) {
             stopOutOfMemory();
         }
+        threadQueue.size = size;
     }
-    return threadQueue.data();
+    return threadQueue.entries.get();
 }
 
 // The heap operations proper. `size` is iPQSize, read once per call of intersect.
@@ -52,7 +60,7 @@ inline void heapInsert(double key, const Object* object, QueueEntry* queue, int&
         stopOutOfSpace();
     }
     int p = count;
-    // Strictly less: an entry never passes an equal key, so equals leave in insertion order.
+    // Strictly less: an entry never climbs past an equal key.
     while (p > 1 && key < queue[p / 2].key) {
         queue[p] = queue[p / 2];
         p = p / 2;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,6 +20,7 @@ namespace {
 constexpr const char* kOutOfSpace =
     "\n\n QUELLIX is out of space...\n Please use the -pqs or --pqsize switch to increase the "
     "priority queue size\n";
+constexpr const char* kOutOfMemory = "\n\n QUELLIX is out of memory...\n";
 constexpr const char* kEmptyQueue =
     " Priority queue is empty, dying...\n Please use the -pqs or --pqsize switch to increase "
     "the priority queue size\n";
@@ -363,6 +365,26 @@ TEST_F(IntersectDeathTest, QueueHoldsOneEntryLessThanItsSize) {
             callLog().clear();
         }
     }
+}
+
+// 2^31 positions of 16 bytes cannot fit under a 4 GiB address-space limit.
+void traceWithHugeQueueUnderLimit() {
+    const rlim_t bytes = rlim_t(4) << 30;
+    const rlimit limit = {bytes, bytes};
+    setrlimit(RLIMIT_AS, &limit);
+    iPQSize = 2147483647;
+    Hit hit = kUntouched;
+    intersect(kAlongX, kInfinity, hit, nullptr);
+}
+
+TEST_F(IntersectDeathTest, QueueThatCannotBeAllocatedStops) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "sanitizers reserve more address space than the limit allows";
+#else
+    makeWideRoot(2);
+    EXPECT_EXIT(traceWithHugeQueueUnderLimit(), testing::ExitedWithCode(1),
+                testing::Eq(kOutOfMemory));
+#endif
 }
 
 // Children go into the queue against maxDist even when they start beyond the nearest hit
