@@ -368,7 +368,7 @@ TEST_F(IntersectDeathTest, QueueHoldsOneEntryLessThanItsSize) {
 }
 
 // 2^31 positions of 16 bytes cannot fit under a 4 GiB address-space limit.
-void traceWithHugeQueueUnderLimit() {
+[[maybe_unused]] void traceWithHugeQueueUnderLimit() {
     const rlim_t bytes = rlim_t(4) << 30;
     const rlimit limit = {bytes, bytes};
     setrlimit(RLIMIT_AS, &limit);
