@@ -1,5 +1,8 @@
 #include "accel/traversal.h"
 
+#include <unistd.h>
+
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -9,21 +12,32 @@
 
 namespace {
 
-[[noreturn, gnu::cold, gnu::noinline]] void stopOutOfMemory() {
-    std::fprintf(stderr, "\n\n QUELLIX is out of memory...\n");
+// Render threads may meet a stop at the same moment: the first one prints its message
+// and ends the process, any other waits for that end instead of printing again.
+std::atomic<bool> stopping{false};
+
+[[noreturn, gnu::cold, gnu::noinline]] void stop(std::FILE* stream, const char* message) {
+    if (stopping.exchange(true)) {
+        for (;;) {
+            pause();
+        }
+    }
+    std::fputs(message, stream);
     fatalExit(1);
 }
 
-[[noreturn, gnu::cold, gnu::noinline]] void stopOutOfSpace() {
-    std::fprintf(stderr, "\n\n QUELLIX is out of space...\n Please use the -pqs or --pqsize "
-                         "switch to increase the priority queue size\n");
-    fatalExit(1);
+[[noreturn]] void stopOutOfMemory() {
+    stop(stderr, "\n\n QUELLIX is out of memory...\n");
 }
 
-[[noreturn, gnu::cold, gnu::noinline]] void stopEmptyQueue() {
-    std::printf(" Priority queue is empty, dying...\n Please use the -pqs or --pqsize switch "
-                "to increase the priority queue size\n");
-    fatalExit(1);
+[[noreturn]] void stopOutOfSpace() {
+    stop(stderr, "\n\n QUELLIX is out of space...\n Please use the -pqs or --pqsize switch to "
+                 "increase the priority queue size\n");
+}
+
+[[noreturn]] void stopEmptyQueue() {
+    stop(stdout, " Priority queue is empty, dying...\n Please use the -pqs or --pqsize switch to "
+                 "increase the priority queue size\n");
 }
 
 // Each render thread keeps one queue of iPQSize positions and reuses it for every call:
