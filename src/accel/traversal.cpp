@@ -152,7 +152,14 @@ int intersect(const Ray& ray, double maxDist, Hit& hit, const Object* exclude) {
         return 0;
     }
     if (root->kind != kBoundingNode) {
-        return root->intersectOp(root, ray, hit);
+        // A lone primitive answers for itself: neither maxDist nor exclude applies. Through
+        // a local record, so that a miss leaves `hit` untouched here too.
+        Hit local;
+        int result = root->intersectOp(root, ray, local);
+        if (result != 0) {
+            hit = local;
+        }
+        return result;
     }
 
     const double origin[3] = {ray.origin.x, ray.origin.y, ray.origin.z};

@@ -21,8 +21,9 @@ class AccelTest : public testing::Test {
 };
 
 // Primitive whose box is [lower, upper] and whose intersect operation reports a hit at
-// the fixed distance `t` whatever the ray (no hit when `t` is negative). Every call of its
-// intersect operation is appended to callLog(). Pushed on myObjectList, nPrims += 1.
+// the fixed distance `t` whatever the ray (no hit when `t` is negative, with `hit` then
+// scribbled over). Every call of its intersect operation is appended to callLog().
+// Pushed on myObjectList, nPrims += 1.
 Object* addFixed(Vector lower, Vector upper, double t);
 // Same record, not put in any list (for hand-built trees).
 Object* newFixed(Vector lower, Vector upper, double t);

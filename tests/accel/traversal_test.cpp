@@ -213,6 +213,8 @@ TEST_F(IntersectTest, SinglePrimitiveAppliesNeitherLimitNorExclude) {
         if (c.result == 1) {
             EXPECT_EQ(hit.t, c.t);
             EXPECT_EQ(hit.object, only);
+        } else {
+            EXPECT_TRUE(sameHit(hit, kUntouched));
         }
     }
 }
