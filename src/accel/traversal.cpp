@@ -41,7 +41,8 @@ std::atomic<bool> stopping{false};
 }
 
 // Each render thread keeps one queue of iPQSize positions and reuses it for every call:
-// no allocation on the hot path, and nothing shared between threads is written.
+// no allocation on the hot path, and nothing shared between threads is written. Hence
+// intersect must not be called from inside an intersect operation.
 struct ThreadQueue {
     std::unique_ptr<QueueEntry[]> entries;
     std::size_t size = 0;
@@ -114,8 +115,9 @@ inline void boxEnqueue(const Object* object, double limit, const double origin[3
     double tmin = -kInfinity;
     double tmax = limit;
     for (int i = 0; i < 3; ++i) {
-        // A zero component would divide to infinities or NaN; the ray then never leaves
-        // this slab's range, so the slab sets no bound.
+        // A zero component sets no bound (its quotients would be infinities or NaN): the
+        // box is judged on the other directions alone, and one lying beside the ray is
+        // queued all the same for its primitive's own test to decide.
         if (direction[i] == 0) {
             continue;
         }
@@ -180,8 +182,8 @@ int intersect(const Ray& ray, double maxDist, Hit& hit, const Object* exclude) {
             break;
         }
         if (object->kind == kBoundingNode) {
-            // Children are queued against maxDist, not nearest, so that the queue fills
-            // exactly as far as the -pqs limit has always allowed.
+            // Against maxDist, not nearest: a child starting beyond the nearest hit still
+            // takes a position, and so counts against the -pqs size.
             for (const Object* child = object->children->first; child != nullptr;
                  child = child->next) {
                 if (child != exclude) {
