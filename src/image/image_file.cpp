@@ -85,6 +85,22 @@ void forgetPending() {
     pendingSet.store(false);
 }
 
+// The picture stays whole in memory until it is written, and calloc promises pages it
+// may never be able to deliver. A picture beyond the machine's memory, or beyond 4 GiB
+// (already the most a BMP file can hold), is refused before rendering starts rather than
+// rendered for hours and then lost to the out-of-memory killer.
+constexpr std::uint64_t kMaxPictureBytes = std::uint64_t{1} << 32;
+
+std::uint64_t largestPicture() {
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageSize <= 0) {
+        return kMaxPictureBytes;
+    }
+    const std::uint64_t memory = static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
+    return memory < kMaxPictureBytes ? memory : kMaxPictureBytes;
+}
+
 } // namespace
 
 std::FILE* createImageFile(const char* fileName) {
@@ -162,7 +178,7 @@ Picture allocatePicture(int width, int height) {
     }
     // Both factors are below 2^31, so the product of the first two fits in 64 bits.
     std::uint64_t pixels = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
-    if (pixels > PTRDIFF_MAX / 3) {
+    if (pixels > PTRDIFF_MAX / 3 || pixels * 3 > largestPicture()) {
         return nullptr;
     }
     // calloc leaves fresh pages untouched until rows arrive.
@@ -176,4 +192,51 @@ void swapRedBlue(unsigned char* row, int width) {
         pixel[0] = pixel[2];
         pixel[2] = red;
     }
+}
+
+int openWriter(WriterState& state, const char* fileName, int width, int height,
+               void (*writeHeader)(std::FILE* file, int width, int height)) {
+    state.fp = createImageFile(fileName);
+    if (state.fp == nullptr) {
+        return -1;
+    }
+    writeHeader(state.fp, width, height);
+    state.image = allocatePicture(width, height);
+    if (!state.image) {
+        abandonImageFile(state.fp);
+        state.fp = nullptr;
+        return -2;
+    }
+    state.width = width;
+    state.height = height;
+    return 0;
+}
+
+int storeRow(WriterState& state, const unsigned char* rowPixels, int row) {
+    if (!state.image || row < 0 || row >= state.height) {
+        return -1;
+    }
+    std::size_t bytes = rowBytes(state.width);
+    std::memcpy(state.image.get() + static_cast<std::size_t>(row) * bytes, rowPixels, bytes);
+    return 0;
+}
+
+int closeWriter(WriterState& state, RowOrder order, std::size_t padding) {
+    if (state.fp == nullptr) {
+        return -1;
+    }
+    static constexpr unsigned char kPadding[3] = {0, 0, 0};
+    std::size_t bytes = rowBytes(state.width);
+    for (int k = 0; k < state.height; ++k) {
+        int row = order == RowOrder::TopDown ? k : state.height - 1 - k;
+        const unsigned char* pixels = state.image.get() + static_cast<std::size_t>(row) * bytes;
+        if (std::fwrite(pixels, 1, bytes, state.fp) != bytes ||
+            std::fwrite(kPadding, 1, padding, state.fp) != padding) {
+            break;
+        }
+    }
+    state.image.reset();
+    std::FILE* file = state.fp;
+    state.fp = nullptr;
+    return finishImageFile(file);
 }

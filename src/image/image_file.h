@@ -32,7 +32,8 @@ struct PictureFree {
 using Picture = std::unique_ptr<unsigned char[], PictureFree>;
 
 // The whole-picture buffer of width x height x 3 bytes, zeroed so rows that no scan stores
-// come out black. Empty when the size does not fit in memory or cannot be allocated.
+// come out black. Empty when the buffer would exceed 4 GiB or the machine's memory, or cannot
+// be allocated.
 Picture allocatePicture(int width, int height);
 
 // Red, green, blue becomes blue, green, red for each of the `width` pixels of `row`.
@@ -41,3 +42,28 @@ void swapRedBlue(unsigned char* row, int width);
 inline std::size_t rowBytes(int width) {
     return static_cast<std::size_t>(width) * 3;
 }
+
+// What one writer holds from its open to its close: the open file, the picture and its
+// size. Each writer keeps its own.
+struct WriterState {
+    std::FILE* fp = nullptr;
+    Picture image;
+    int width = 0;
+    int height = 0;
+};
+
+// Creates the file, has `writeHeader` write the format's header to it and allocates the
+// picture. 0, -1 when the file cannot be created, -2 when the picture cannot be allocated.
+int openWriter(WriterState& state, const char* fileName, int width, int height,
+               void (*writeHeader)(std::FILE* file, int width, int height));
+
+// Copies one row of width x 3 bytes into the picture. -1 when nothing is open or the row
+// lies outside the picture.
+int storeRow(WriterState& state, const unsigned char* rowPixels, int row);
+
+// Row order of a format in the file.
+enum class RowOrder { TopDown, BottomUp };
+
+// Writes every row in `order`, each followed by `padding` zero bytes (at most 3), releases
+// the picture and moves the file into place (finishImageFile).
+int closeWriter(WriterState& state, RowOrder order, std::size_t padding);

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -53,6 +55,12 @@ void includeFile(FILE* file) {
     const std::string path = strTemp;
     IncludeLevel level;
     parseScene(path.c_str());
+}
+
+// A folder opens for reading like an empty file; it is no scene either.
+bool isFolder(FILE* file) {
+    struct stat info;
+    return fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 void printStatistics() {
@@ -121,7 +129,7 @@ int parseFile(const char* path) {
 
 int parseScene(const char* path) {
     ScenePointer scene(fopen(path, "r"));
-    if (!scene) {
+    if (!scene || isFolder(scene.get())) {
         throw SceneFileError(path);
     }
     printf("\n Parsing %s", path);
