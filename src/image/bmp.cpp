@@ -1,18 +1,13 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
-#include <memory>
 
 #include "image/image.h"
 #include "image/image_file.h"
 
 namespace {
 
-std::FILE* fp = nullptr;
-Picture image;
-int imageWidth = 0;
-int imageHeight = 0;
+WriterState bmp;
 
 constexpr std::uint64_t kHeaderSize = 54;
 
@@ -32,7 +27,7 @@ void put32(unsigned char* field, std::uint32_t value) {
     }
 }
 
-void writeBMPHeader(int width, int height) {
+void writeBMPHeader(std::FILE* file, int width, int height) {
     auto imageSize = static_cast<std::uint32_t>(fileRowSize(width) * height);
     std::array<unsigned char, kHeaderSize> header{};
     header[0] = 'B';
@@ -45,7 +40,7 @@ void writeBMPHeader(int width, int height) {
     put16(&header[26], 1);
     put16(&header[28], 24);
     put32(&header[34], imageSize);
-    std::fwrite(header.data(), 1, header.size(), fp);
+    std::fwrite(header.data(), 1, header.size(), file);
 }
 
 } // namespace
@@ -56,48 +51,18 @@ int openBMP(const char* name, int width, int height) {
         kHeaderSize + fileRowSize(width) * static_cast<std::uint64_t>(height) > UINT32_MAX) {
         return -1;
     }
-    fp = createImageFile(name);
-    if (fp == nullptr) {
-        return -1;
-    }
-    writeBMPHeader(width, height);
-    image = allocatePicture(width, height);
-    if (!image) {
-        abandonImageFile(fp);
-        fp = nullptr;
-        return -2;
-    }
-    imageWidth = width;
-    imageHeight = height;
-    return 0;
+    return openWriter(bmp, name, width, height, writeBMPHeader);
 }
 
 int writeBMPLine(unsigned char* rowPixels, int row) {
-    if (!image || row < 0 || row >= imageHeight) {
+    if (!bmp.image || row < 0 || row >= bmp.height) {
         return -1;
     }
-    swapRedBlue(rowPixels, imageWidth);
-    std::size_t bytes = rowBytes(imageWidth);
-    std::memcpy(image.get() + static_cast<std::size_t>(row) * bytes, rowPixels, bytes);
-    return 0;
+    swapRedBlue(rowPixels, bmp.width);
+    return storeRow(bmp, rowPixels, row);
 }
 
 int closeBMP() {
-    if (fp == nullptr) {
-        return -1;
-    }
-    std::size_t bytes = rowBytes(imageWidth);
-    static constexpr unsigned char kPadding[3] = {0, 0, 0};
-    std::size_t padding = static_cast<std::size_t>(fileRowSize(imageWidth)) - bytes;
-    for (int row = imageHeight - 1; row >= 0; --row) {
-        if (std::fwrite(image.get() + static_cast<std::size_t>(row) * bytes, 1, bytes, fp) !=
-                bytes ||
-            std::fwrite(kPadding, 1, padding, fp) != padding) {
-            break;
-        }
-    }
-    image.reset();
-    std::FILE* file = fp;
-    fp = nullptr;
-    return finishImageFile(file);
+    auto padding = static_cast<std::size_t>(fileRowSize(bmp.width)) - rowBytes(bmp.width);
+    return closeWriter(bmp, RowOrder::BottomUp, padding);
 }

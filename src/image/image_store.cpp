@@ -25,20 +25,20 @@ constexpr int kWriterCount = sizeof kWriters / sizeof kWriters[0];
 std::string fileName;
 // The writer in use while an image is open, -1 otherwise. Set before any render thread
 // starts and read-only until they have all been joined.
-int openWriter = -1;
+int writerInUse = -1;
 
 } // namespace
 
 int openImage(const char* name, int width, int height) {
     fileName = name;
-    openWriter = -1;
+    writerInUse = -1;
     int result = -1;
     if (iImageType >= 0 && iImageType < kWriterCount) {
         const Writer& writer = kWriters[iImageType];
         fileName += writer.extension;
         result = writer.open(fileName.c_str(), width, height);
         if (result == 0) {
-            openWriter = iImageType;
+            writerInUse = iImageType;
         }
     }
     std::printf(" Rendering to: %s\n", fileName.c_str());
@@ -47,18 +47,18 @@ int openImage(const char* name, int width, int height) {
 }
 
 int writeImageLine(unsigned char* rowPixels, int row) {
-    if (openWriter < 0) {
+    if (writerInUse < 0) {
         return -1;
     }
-    return kWriters[openWriter].writeLine(rowPixels, row);
+    return kWriters[writerInUse].writeLine(rowPixels, row);
 }
 
 int closeImage() {
-    if (openWriter < 0) {
+    if (writerInUse < 0) {
         return -1;
     }
-    int writer = openWriter;
-    openWriter = -1;
+    int writer = writerInUse;
+    writerInUse = -1;
     return kWriters[writer].close();
 }
 
