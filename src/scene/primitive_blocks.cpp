@@ -9,8 +9,7 @@
 #include "scene/reader.h"
 
 // Blocks of the primitives described by points, a normal and radii. Each keeps its
-// values in locals, counts the required keywords (a repeated keyword counts twice, so a
-// repeat and an omission draw the same message) and makes its object only after "}".
+// values in locals and makes its object only after "}" and its checks.
 
 namespace {
 
@@ -21,27 +20,12 @@ bool samePoint(const Vector& a, const Vector& b) { return a.x == b.x && a.y == b
 void yy_sphere(FILE* file) {
     Vector center{0, 0, 0};
     double radius = 0;
-    int centerCount = 0, radiusCount = 0;
-
-    expectOpeningBrace(file);
-    while (Lire_MotCle(file) != kCloseBrace) {
-        switch (mot_cle) {
-        case kwCenter:
-            Lire_Vecteur(file);
-            center = vect_tmp;
-            ++centerCount;
-            break;
-        case kwRadius:
-            Lire_Decimal(file);
-            if (val_DBL <= 0) yyerror(" sphere radius must be greater than 0");
-            radius = val_DBL;
-            ++radiusCount;
-            break;
-        default:
-            yyerror(" Unkown parameter in sphere structure");
-        }
-    }
-    if (centerCount != 1 || radiusCount != 1) yyerror(" error in sphere structure declaration");
+    BlockParam params[] = {vectorParam(kwCenter, center), decimalParam(kwRadius, radius)};
+    // The radius is checked the moment it is read.
+    readShapeBlock(file, params, " Unkown parameter in sphere structure", [](int keyword) {
+        if (keyword == kwRadius && val_DBL <= 0) yyerror(" sphere radius must be greater than 0");
+    });
+    if (!eachExactlyOnce(params)) yyerror(" error in sphere structure declaration");
 
     finishPrimitive(makeSphere(center.x, center.y, center.z, radius), iNumSphere);
 }
@@ -49,26 +33,9 @@ void yy_sphere(FILE* file) {
 void yy_plane(FILE* file) {
     Vector normal{0, 0, 0};
     double distance = 0;
-    int normalCount = 0, distanceCount = 0;
-
-    expectOpeningBrace(file);
-    while (Lire_MotCle(file) != kCloseBrace) {
-        switch (mot_cle) {
-        case kwNormal:
-            Lire_Vecteur(file);
-            normal = vect_tmp;
-            ++normalCount;
-            break;
-        case kwDistance:
-            Lire_Decimal(file);
-            distance = val_DBL;
-            ++distanceCount;
-            break;
-        default:
-            yyerror(" Unkown parameter in plane structure");
-        }
-    }
-    if (normalCount != 1 || distanceCount != 1) yyerror(" error in plane structure declaration");
+    BlockParam params[] = {vectorParam(kwNormal, normal), decimalParam(kwDistance, distance)};
+    readShapeBlock(file, params, " Unkown parameter in plane structure");
+    if (!eachExactlyOnce(params)) yyerror(" error in plane structure declaration");
     if (allComponentsZero(normal)) yyerror(" plane normal cannot be <0 0 0>");
 
     // Negating both makes "distance" the signed distance of the plane along the given
@@ -79,32 +46,10 @@ void yy_plane(FILE* file) {
 void yy_cylindre(FILE* file) {
     Vector base{0, 0, 0}, cap{0, 0, 0};
     double radius = 0;
-    int baseCount = 0, capCount = 0, radiusCount = 0;
-
-    expectOpeningBrace(file);
-    while (Lire_MotCle(file) != kCloseBrace) {
-        switch (mot_cle) {
-        case kwBase:
-            Lire_Vecteur(file);
-            base = vect_tmp;
-            ++baseCount;
-            break;
-        case kwCap:
-            Lire_Vecteur(file);
-            cap = vect_tmp;
-            ++capCount;
-            break;
-        case kwRadius:
-            Lire_Decimal(file);
-            radius = val_DBL;
-            ++radiusCount;
-            break;
-        default:
-            yyerror(" Unkown parameter in cylinder structure");
-        }
-    }
-    if (baseCount != 1 || capCount != 1 || radiusCount != 1)
-        yyerror(" error in cylinder structure declaration");
+    BlockParam params[] = {vectorParam(kwBase, base), vectorParam(kwCap, cap),
+                           decimalParam(kwRadius, radius)};
+    readShapeBlock(file, params, " Unkown parameter in cylinder structure");
+    if (!eachExactlyOnce(params)) yyerror(" error in cylinder structure declaration");
     if (radius <= 0) yyerror(" radius cannot be null or negative");
     // The constructor divides by the axis length.
     if (samePoint(base, cap)) yyerror(" cylinder base and cap cannot be the same point");
@@ -115,37 +60,11 @@ void yy_cylindre(FILE* file) {
 void yy_cone(FILE* file) {
     Vector base{0, 0, 0}, cap{0, 0, 0};
     double base_radius = 0, cap_radius = 0;
-    int baseCount = 0, capCount = 0, baseRadiusCount = 0, capRadiusCount = 0;
-
-    expectOpeningBrace(file);
-    while (Lire_MotCle(file) != kCloseBrace) {
-        switch (mot_cle) {
-        case kwBase:
-            Lire_Vecteur(file);
-            base = vect_tmp;
-            ++baseCount;
-            break;
-        case kwCap:
-            Lire_Vecteur(file);
-            cap = vect_tmp;
-            ++capCount;
-            break;
-        case kwBaseRadius:
-            Lire_Decimal(file);
-            base_radius = val_DBL;
-            ++baseRadiusCount;
-            break;
-        case kwCapRadius:
-            Lire_Decimal(file);
-            cap_radius = val_DBL;
-            ++capRadiusCount;
-            break;
-        default:
-            yyerror(" Unkown parameter in cone structure");
-        }
-    }
-    if (baseCount != 1 || capCount != 1 || baseRadiusCount != 1 || capRadiusCount != 1)
-        yyerror(" Error in cone structure");
+    BlockParam params[] = {vectorParam(kwBase, base), vectorParam(kwCap, cap),
+                           decimalParam(kwBaseRadius, base_radius),
+                           decimalParam(kwCapRadius, cap_radius)};
+    readShapeBlock(file, params, " Unkown parameter in cone structure");
+    if (!eachExactlyOnce(params)) yyerror(" Error in cone structure");
     if (base_radius == 0 && cap_radius == 0)
         yyerror(" base radius and cap radius cannot be both null");
     if (base_radius < 0 || cap_radius < 0) yyerror(" base radius or cap radius cannot be negative");
@@ -158,38 +77,12 @@ void yy_cone(FILE* file) {
 void yy_ring(FILE* file) {
     Vector center{0, 0, 0}, normal{0, 0, 0};
     double internal = 0, external = 0;
-    int centerCount = 0, normalCount = 0, internalCount = 0, externalCount = 0;
-
-    expectOpeningBrace(file);
-    while (Lire_MotCle(file) != kCloseBrace) {
-        switch (mot_cle) {
-        case kwCenter:
-            Lire_Vecteur(file);
-            center = vect_tmp;
-            ++centerCount;
-            break;
-        case kwNormal:
-            Lire_Vecteur(file);
-            normal = vect_tmp;
-            ++normalCount;
-            break;
-        case kwInternalRadius:
-            Lire_Decimal(file);
-            internal = val_DBL;
-            ++internalCount;
-            break;
-        case kwExternalRadius:
-            Lire_Decimal(file);
-            external = val_DBL;
-            ++externalCount;
-            break;
-        default:
-            yyerror(" Unkown parameter in ring structure");
-        }
-    }
+    BlockParam params[] = {vectorParam(kwCenter, center), vectorParam(kwNormal, normal),
+                           decimalParam(kwInternalRadius, internal),
+                           decimalParam(kwExternalRadius, external)};
+    readShapeBlock(file, params, " Unkown parameter in ring structure");
     // The ring shares the disc's message for a missing keyword.
-    if (centerCount != 1 || normalCount != 1 || internalCount != 1 || externalCount != 1)
-        yyerror(" missing parameter(s) in disc structure");
+    if (!eachExactlyOnce(params)) yyerror(" missing parameter(s) in disc structure");
     if (internal <= 0 || external <= 0)
         yyerror(" external and internal radius cannot be null or negative");
     if (internal == external) yyerror(" both radius are equal");
@@ -202,32 +95,10 @@ void yy_ring(FILE* file) {
 void yy_disc(FILE* file) {
     Vector center{0, 0, 0}, normal{0, 0, 0};
     double radius = 0;
-    int centerCount = 0, normalCount = 0, radiusCount = 0;
-
-    expectOpeningBrace(file);
-    while (Lire_MotCle(file) != kCloseBrace) {
-        switch (mot_cle) {
-        case kwCenter:
-            Lire_Vecteur(file);
-            center = vect_tmp;
-            ++centerCount;
-            break;
-        case kwNormal:
-            Lire_Vecteur(file);
-            normal = vect_tmp;
-            ++normalCount;
-            break;
-        case kwRadius:
-            Lire_Decimal(file);
-            radius = val_DBL;
-            ++radiusCount;
-            break;
-        default:
-            yyerror(" Unkown parameter in disc structure");
-        }
-    }
-    if (centerCount != 1 || normalCount != 1 || radiusCount != 1)
-        yyerror(" missing parameter(s) in disc structure");
+    BlockParam params[] = {vectorParam(kwCenter, center), vectorParam(kwNormal, normal),
+                           decimalParam(kwRadius, radius)};
+    readShapeBlock(file, params, " Unkown parameter in disc structure");
+    if (!eachExactlyOnce(params)) yyerror(" missing parameter(s) in disc structure");
     if (radius <= 0) yyerror(" radius cannot be null or negative");
     if (allComponentsZero(normal)) yyerror(" disc normal cannot be <0 0 0>");
 
