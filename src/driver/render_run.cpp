@@ -39,7 +39,8 @@ Scan chosenScan() {
 
 // An interrupted render must not leave its temporary picture behind, nor touch the
 // previous picture of that name; the process then dies of the same signal so that the
-// caller sees why it ended.
+// caller sees why it ended. A closed terminal or a reader of the progress bar that went
+// away ends the run as well.
 extern "C" void onInterrupt(int signalNumber) {
     discardImage();
     struct sigaction fallback = {};
@@ -50,7 +51,7 @@ extern "C" void onInterrupt(int signalNumber) {
     raise(signalNumber);
 }
 
-constexpr int kInterrupts[] = {SIGINT, SIGTERM};
+constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 
 void catchInterrupts() {
     struct sigaction action = {};

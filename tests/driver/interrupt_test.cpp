@@ -129,27 +129,37 @@ struct InterruptCase {
     int status;
     bool threaded;
     bool previousPicture;
+    const char* format; // the scene asks for PPM; the option overrides it
 };
 
 // Interrupted renders remove their temporary file and never touch the previous picture.
 TEST(InterruptTest, LeavesNoTemporaryFileAndThePreviousPicture) {
-    const std::vector<InterruptCase> cases = {
-        {SIGINT, 130, false, true}, {SIGTERM, 143, false, true}, {SIGINT, 130, true, true},
-        {SIGTERM, 143, true, true}, {SIGINT, 130, false, false}, {SIGTERM, 143, true, false},
+    // A closed terminal, and a progress bar whose reader went away.
+    std::vector<InterruptCase> cases = {
+        {SIGINT, 130, false, false, "ppm"}, {SIGTERM, 143, true, false, "ppm"},
+        {SIGHUP, 129, false, true, "ppm"},  {SIGHUP, 129, true, true, "bmp"},
+        {SIGPIPE, 141, false, true, "tga"}, {SIGPIPE, 141, true, true, "ppm"},
     };
+    for (const char* format : {"ppm", "tga", "bmp"}) {
+        for (bool threaded : {false, true}) {
+            cases.push_back({SIGINT, 130, threaded, true, format});
+            cases.push_back({SIGTERM, 143, threaded, true, format});
+        }
+    }
     for (const InterruptCase& test : cases) {
         SCOPED_TRACE(std::string(strsignal(test.signal)) +
-                     (test.threaded ? " (quellix-mt)" : " (quellix)") +
+                     (test.threaded ? " (quellix-mt)" : " (quellix)") + ", " + test.format +
                      (test.previousPicture ? ", with a previous picture" : ""));
         TempDir dir;
         dir.write("scene.qlx", kSlowScene);
+        const std::string picture = std::string("pic.") + test.format;
         std::set<std::string> before = {"scene.qlx"};
         if (test.previousPicture) {
-            dir.write("pic.ppm", kPrevious);
-            before.insert("pic.ppm");
+            dir.write(picture, kPrevious);
+            before.insert(picture);
         }
-        Background run(test.threaded ? quellixMtPath() : quellixPath(), {"-i", "scene.qlx"},
-                       dir.path());
+        Background run(test.threaded ? quellixMtPath() : quellixPath(),
+                       {"-i", "scene.qlx", std::string("-") + test.format}, dir.path());
         // The scale is printed once the picture is open and rendering starts.
         ASSERT_TRUE(run.waitFor("100%\n ")) << run.out();
         // While rendering, the temporary picture exists beside the scene.
@@ -157,22 +167,26 @@ TEST(InterruptTest, LeavesNoTemporaryFileAndThePreviousPicture) {
         EXPECT_EQ(run.stop(test.signal), test.status);
         EXPECT_EQ(namesIn(dir.path()), before);
         if (test.previousPicture) {
-            EXPECT_EQ(dir.read("pic.ppm"), kPrevious);
+            EXPECT_EQ(dir.read(picture), kPrevious);
         }
     }
 }
 
 // Nothing can clean up after SIGKILL, but the previous picture is still whole.
 TEST(InterruptTest, KillKeepsThePreviousPicture) {
-    for (bool threaded : {false, true}) {
-        SCOPED_TRACE(threaded ? "quellix-mt" : "quellix");
-        TempDir dir;
-        dir.write("scene.qlx", kSlowScene);
-        dir.write("pic.ppm", kPrevious);
-        Background run(threaded ? quellixMtPath() : quellixPath(), {"-i", "scene.qlx"}, dir.path());
-        ASSERT_TRUE(run.waitFor("100%\n ")) << run.out();
-        EXPECT_EQ(run.stop(SIGKILL), 128 + SIGKILL);
-        EXPECT_EQ(dir.read("pic.ppm"), kPrevious);
+    for (const char* format : {"ppm", "tga", "bmp"}) {
+        for (bool threaded : {false, true}) {
+            SCOPED_TRACE(std::string(threaded ? "quellix-mt, " : "quellix, ") + format);
+            TempDir dir;
+            dir.write("scene.qlx", kSlowScene);
+            const std::string picture = std::string("pic.") + format;
+            dir.write(picture, kPrevious);
+            Background run(threaded ? quellixMtPath() : quellixPath(),
+                           {"-i", "scene.qlx", std::string("-") + format}, dir.path());
+            ASSERT_TRUE(run.waitFor("100%\n ")) << run.out();
+            EXPECT_EQ(run.stop(SIGKILL), 128 + SIGKILL);
+            EXPECT_EQ(dir.read(picture), kPrevious);
+        }
     }
 }
 
