@@ -15,6 +15,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 const std::string kCamera = "camera { position <0 -6 2> look_at <0 0 1> }\n";
 const std::string kSettings = "settings { display 32 24 output_type \"ppm\" output_name \"pic\" }\n";
@@ -70,9 +71,9 @@ struct BadSceneCase {
 TEST(BadInputTest, ScenesThatCannotBeReadStopWithTheirMessage) {
     const std::string parsing = "\n Parsing scene.qlx";
     const std::vector<BadSceneCase> cases = {
-        {"a NUL byte", {{"scene.qlx", std::string("\0", 1)}}, {}, parsing + stoppedOn({'\0'}, 1)},
+        {"a NUL byte", {{"scene.qlx", "\0"s}}, {}, parsing + stoppedOn({'\0'}, 1)},
         {"a NUL byte inside a block",
-         {{"scene.qlx", kCamera + std::string("settings {\n display 4\0 3 }", 29)}},
+         {{"scene.qlx", kCamera + "settings {\n display 4\0 3 }"s}},
          {},
          parsing + stoppedOn({'\0'}, 3)},
         {"binary bytes", {{"scene.qlx", kCamera + "\n\xff\xfe\x01"}}, {}, parsing + stoppedOn("\xff", 3)},
