@@ -97,7 +97,8 @@ std::uint64_t largestPicture() {
     if (pages <= 0 || pageSize <= 0) {
         return kMaxPictureBytes;
     }
-    const std::uint64_t memory = static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
+    const std::uint64_t memory =
+        static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
     return memory < kMaxPictureBytes ? memory : kMaxPictureBytes;
 }
 

@@ -18,7 +18,8 @@ namespace fs = std::filesystem;
 using namespace std::string_literals;
 
 const std::string kCamera = "camera { position <0 -6 2> look_at <0 0 1> }\n";
-const std::string kSettings = "settings { display 32 24 output_type \"ppm\" output_name \"pic\" }\n";
+const std::string kSettings =
+    "settings { display 32 24 output_type \"ppm\" output_name \"pic\" }\n";
 const std::string kRest = "light { position <-3 -5 6> color 1 1 1 }\n"
                           "surface { color 0.9 0.2 0.1 ambient 0.2 diffuse 0.7 }\n"
                           "sphere { center <0 0 1> radius 1 }\n";
@@ -76,17 +77,26 @@ TEST(BadInputTest, ScenesThatCannotBeReadStopWithTheirMessage) {
          {{"scene.qlx", kCamera + "settings {\n display 4\0 3 }"s}},
          {},
          parsing + stoppedOn({'\0'}, 3)},
-        {"binary bytes", {{"scene.qlx", kCamera + "\n\xff\xfe\x01"}}, {}, parsing + stoppedOn("\xff", 3)},
-        {"a scene name naming a folder", {{"folder/", ""}}, {"-i", "folder"},
+        {"binary bytes",
+         {{"scene.qlx", kCamera + "\n\xff\xfe\x01"}},
+         {},
+         parsing + stoppedOn("\xff", 3)},
+        {"a scene name naming a folder",
+         {{"folder/", ""}},
+         {"-i", "folder"},
          "\n Scene file: folder could no be opened\n"},
         {"an include naming a folder",
          {{"scene.qlx", kCamera + "include \"folder\"\n" + kSettings}, {"folder/", ""}},
          {},
          parsing + "\n Scene file: folder could no be opened\n"},
-        {"an include naming the parent folder", {{"scene.qlx", "include \"..\"\n"}}, {},
+        {"an include naming the parent folder",
+         {{"scene.qlx", "include \"..\"\n"}},
+         {},
          parsing + "\n Scene file: .. could no be opened\n"},
-        {"a decimal beyond a double", {{"scene.qlx", kCamera + "sphere { center <0 0 0> radius 1e999 }"}},
-         {}, parsing + parserError(2, " number out of range")},
+        {"a decimal beyond a double",
+         {{"scene.qlx", kCamera + "sphere { center <0 0 0> radius 1e999 }"}},
+         {},
+         parsing + parserError(2, " number out of range")},
         {"a negative decimal beyond a double",
          {{"scene.qlx", "\n\nsphere { center <0 -1e400 0> radius 1 }"}},
          {},
@@ -108,9 +118,13 @@ TEST(BadInputTest, ScenesThatCannotBeReadStopWithTheirMessage) {
          {{"scene.qlx", "polygon { 99999999999 vertex <0 0 0> }"}},
          {},
          parsing + parserError(1, " number out of range")},
-        {"an unterminated comment", {{"scene.qlx", kCamera + "[ never closed\n\n"}}, {},
+        {"an unterminated comment",
+         {{"scene.qlx", kCamera + "[ never closed\n\n"}},
+         {},
          parsing + parserError(4, " unterminated comment")},
-        {"a word too long", {{"scene.qlx", std::string(300, 'w')}}, {},
+        {"a word too long",
+         {{"scene.qlx", std::string(300, 'w')}},
+         {},
          parsing + parserError(1, " token too long")},
     };
     for (const BadSceneCase& test : cases) {
@@ -146,7 +160,7 @@ struct HugePictureCase {
     std::string settings;
     std::vector<std::string> options;
     std::string fileName;
-    std::string size; // as the resolution line prints it
+    std::string size;       // as the resolution line prints it
     bool tooLargeForMemory; // else refused by the format's header
 };
 
@@ -155,23 +169,44 @@ struct HugePictureCase {
 TEST(BadInputTest, HugePicturesAreRefusedAtOnce) {
     const std::string ppm = "settings { output_type \"ppm\" output_name \"pic\" }\n";
     const std::vector<HugePictureCase> cases = {
-        {"-r 100000 100000, PPM", ppm, {"-r", "100000", "100000"}, "pic.ppm", "100000 x 100000", true},
-        {"-r 100000 100000, BMP", ppm, {"-r", "100000", "100000", "-bmp"}, "pic.bmp",
-         "100000 x 100000", false},
-        {"-r 100000 100000, TGA", ppm, {"-r", "100000", "100000", "-tga"}, "pic.tga",
-         "100000 x 100000", false},
+        {"-r 100000 100000, PPM",
+         ppm,
+         {"-r", "100000", "100000"},
+         "pic.ppm",
+         "100000 x 100000",
+         true},
+        {"-r 100000 100000, BMP",
+         ppm,
+         {"-r", "100000", "100000", "-bmp"},
+         "pic.bmp",
+         "100000 x 100000",
+         false},
+        {"-r 100000 100000, TGA",
+         ppm,
+         {"-r", "100000", "100000", "-tga"},
+         "pic.tga",
+         "100000 x 100000",
+         false},
         {"display 100000 100000 in the scene",
          "settings { display 100000 100000 output_type \"ppm\" output_name \"pic\" }\n",
          {},
          "pic.ppm",
          "100000 x 100000",
          true},
-        {"the largest sizes", ppm, {"-r", "2147483647", "2147483640"}, "pic.ppm",
-         "2147483647 x 2147483640", true},
+        {"the largest sizes",
+         ppm,
+         {"-r", "2147483647", "2147483640"},
+         "pic.ppm",
+         "2147483647 x 2147483640",
+         true},
         // 3 bytes a pixel: just over 4 GiB, although each side alone is modest, and PPM has no
         // header limit.
-        {"just over 4 GiB of picture", ppm, {"-w", "65536", "-h", "21848"}, "pic.ppm",
-         "65536 x 21848", true},
+        {"just over 4 GiB of picture",
+         ppm,
+         {"-w", "65536", "-h", "21848"},
+         "pic.ppm",
+         "65536 x 21848",
+         true},
     };
     for (const HugePictureCase& test : cases) {
         for (bool threaded : {false, true}) {
@@ -187,13 +222,13 @@ TEST(BadInputTest, HugePicturesAreRefusedAtOnce) {
             const RunResult result =
                 runProgram(threaded ? quellixMtPath() : quellixPath(), args, dir.path());
 
-            std::string expected = bannerText(threaded) + kParse +
-                                   (threaded ? kEightThreadLines : "") +
-                                   " Rendering to: " + test.fileName + "\n Resolution:   " +
-                                   test.size + "\n";
+            std::string expected =
+                bannerText(threaded) + kParse + (threaded ? kEightThreadLines : "") +
+                " Rendering to: " + test.fileName + "\n Resolution:   " + test.size + "\n";
             if (test.tooLargeForMemory) {
                 EXPECT_EQ(result.out, expected);
-                EXPECT_EQ(result.err, "\n Not enough memory for a picture of " + test.size + " pixels\n");
+                EXPECT_EQ(result.err,
+                          "\n Not enough memory for a picture of " + test.size + " pixels\n");
                 EXPECT_EQ(result.status, 1);
             } else {
                 EXPECT_EQ(result.out, expected + "\n Output file: " + test.fileName +
