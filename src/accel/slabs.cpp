@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <new>
 
+#include "accel/flat_tree.h"
 #include "driver/fatal.h"
 #include "driver/scene_state.h"
 
@@ -98,6 +99,9 @@ void groupRun(Object** link, long count) {
 void buildBoundingSlabs() {
     total = nPrims;
     while (sortAndSplit(&myObjectList, total) == 1) {
+    }
+    if (myObjectList != nullptr && myObjectList->kind == kBoundingNode) {
+        flattenHierarchy(myObjectList);
     }
 }
 

@@ -2,11 +2,17 @@
 
 #include <unistd.h>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
 
+#include "accel/flat_tree.h"
 #include "driver/fatal.h"
 #include "driver/scene_state.h"
 
@@ -43,33 +49,43 @@ std::atomic<bool> stopping{false};
 // Each render thread keeps one queue of iPQSize positions and reuses it for every call:
 // no allocation on the hot path, and nothing shared between threads is written. Hence
 // intersect must not be called from inside an intersect operation.
-struct ThreadQueue {
-    std::unique_ptr<QueueEntry[]> entries;
+template <class Entry> struct ThreadQueue {
+    std::unique_ptr<Entry[]> entries;
     std::size_t size = 0;
 };
-thread_local ThreadQueue threadQueue;
+template <class Entry> thread_local ThreadQueue<Entry> threadQueue;
 
-QueueEntry* queueOfThisThread() {
+template <class Entry> Entry* queueOfThisThread() {
+    ThreadQueue<Entry>& mine = threadQueue<Entry>;
     // With a size of 0 or less the first insertion stops the program: one position will do.
     const std::size_t size = iPQSize > 0 ? static_cast<std::size_t>(iPQSize) : 1;
-    if (threadQueue.size != size) {
-        threadQueue.entries.reset();
-        threadQueue.size = 0;
+    if (mine.size != size) {
+        mine.entries.reset();
+        mine.size = 0;
         // Left uninitialised, like any fresh allocation: a large -pqs costs only what the
         // walk actually uses.
-        threadQueue.entries.reset(new (std::nothrow) QueueEntry[size]);
-        if (threadQueue.entries == nullptr) {
+        mine.entries.reset(new (std::nothrow) Entry[size]);
+        if (mine.entries == nullptr) {
             stopOutOfMemory();
         }
-        threadQueue.size = size;
+        mine.size = size;
     }
-    return threadQueue.entries.get();
+    return mine.entries.get();
 }
+
+// A queue entry of the walk over the flat copy.
+struct FlatEntry {
+    double key;
+    FlatRef object;
+};
 
 // The heap operations proper. `size` is iPQSize, read once per call of intersect.
 // Both move a hole instead of swapping; the comparisons and the resulting positions are
 // those of the swapping sift.
-inline void heapInsert(double key, const Object* object, QueueEntry* queue, int& count, int size) {
+// The walk over the flat copy queues the same keys in the same order, with references
+// into the copy instead of record addresses, and so sees the same heap.
+template <class Entry, class Item>
+inline void heapInsert(double key, Item item, Entry* queue, int& count, int size) {
     count = count + 1;
     if (count >= size) [[unlikely]] {
         stopOutOfSpace();
@@ -80,16 +96,17 @@ inline void heapInsert(double key, const Object* object, QueueEntry* queue, int&
         queue[p] = queue[p / 2];
         p = p / 2;
     }
-    queue[p] = {key, object};
+    queue[p] = {key, item};
 }
 
-inline void heapDelete(double& key, const Object*& object, QueueEntry* queue, int& count) {
+template <class Entry, class Item>
+inline void heapDelete(double& key, Item& item, Entry* queue, int& count) {
     if (count <= 0) [[unlikely]] {
         stopEmptyQueue();
     }
     key = queue[1].key;
-    object = queue[1].object;
-    const QueueEntry moving = queue[count];
+    item = queue[1].object;
+    const Entry moving = queue[count];
     count = count - 1;
     int p = 1;
     if (count > 1) {
@@ -110,8 +127,10 @@ inline void heapDelete(double& key, const Object*& object, QueueEntry* queue, in
     queue[p] = moving;
 }
 
-inline void boxEnqueue(const Object* object, double limit, const double origin[3],
-                       const double direction[3], QueueEntry* queue, int& count, int size) {
+// The box test of one record: true, with the distance at which the ray enters the box
+// in `key`, when the box lies along the ray between 0.001 and `limit`.
+inline bool boxAccepts(const Object* object, double limit, const double origin[3],
+                       const double direction[3], double& key) {
     double tmin = -kInfinity;
     double tmax = limit;
     for (int i = 0; i < 3; ++i) {
@@ -139,12 +158,212 @@ inline void boxEnqueue(const Object* object, double limit, const double origin[3
             }
         }
         if (tmin > tmax || tmax < kEpsilon) {
-            return;
+            return false;
         }
     }
     // Negative when the ray starts inside the box.
-    heapInsert(tmin, object, queue, count, size);
+    key = tmin;
+    return true;
 }
+
+inline void boxEnqueue(const Object* object, double limit, const double origin[3],
+                       const double direction[3], QueueEntry* queue, int& count, int size) {
+    double key;
+    if (boxAccepts(object, limit, origin, direction, key)) {
+        heapInsert(key, object, queue, count, size);
+    }
+}
+
+// The walk's view of one ray: its coordinates and the directions that bound a box.
+struct RayAxes {
+    double origin[3];
+    double direction[3];
+    int axis[3]; // directions whose component is not 0, in order
+    int axisCount;
+};
+
+// Box tests of a whole packet: boxAccepts for every lane at once, lane by lane the same
+// operations in the same order. The test after each direction is left to the end: tmin
+// only grows and tmax only shrinks, so a box refused half-way is refused at the end as
+// well (with no direction at all nothing is tested, as in the one-box test). `refused`
+// returns the refused lanes as bits and every lane's tmin in `keys`.
+//
+// The selects of boxAccepts are exactly those of minpd and maxpd, which take the second
+// operand on NaN and on equal values:
+//   t1 < t2 ? t1 : t2 = min(t1, t2)          t1 < t2 ? t2 : t1 = max(t2, t1)
+//   t2 < tmax ? t2 : tmax = min(t2, tmax)    t1 > tmin ? t1 : tmin = max(t1, tmin)
+#if defined(__x86_64__) || defined(__i386__)
+struct PacketsSse2 {
+    // Two lanes per register.
+    static int refused(const ChildPacket& packet, const RayAxes& r, double limit,
+                       double keys[kPacketWidth]) {
+        __m128d tminA = _mm_set1_pd(-kInfinity);
+        __m128d tminB = tminA;
+        __m128d tmaxA = _mm_set1_pd(limit);
+        __m128d tmaxB = tmaxA;
+        for (int a = 0; a < r.axisCount; ++a) {
+            const ChildPacket::Bounds& b = packet.slab[r.axis[a]];
+            const __m128d o = _mm_set1_pd(r.origin[r.axis[a]]);
+            const __m128d d = _mm_set1_pd(r.direction[r.axis[a]]);
+            const __m128d t1A = _mm_div_pd(_mm_sub_pd(_mm_load_pd(&b.lower[0]), o), d);
+            const __m128d t1B = _mm_div_pd(_mm_sub_pd(_mm_load_pd(&b.lower[2]), o), d);
+            const __m128d t2A = _mm_div_pd(_mm_sub_pd(_mm_load_pd(&b.upper[0]), o), d);
+            const __m128d t2B = _mm_div_pd(_mm_sub_pd(_mm_load_pd(&b.upper[2]), o), d);
+            tmaxA = _mm_min_pd(_mm_max_pd(t2A, t1A), tmaxA);
+            tmaxB = _mm_min_pd(_mm_max_pd(t2B, t1B), tmaxB);
+            tminA = _mm_max_pd(_mm_min_pd(t1A, t2A), tminA);
+            tminB = _mm_max_pd(_mm_min_pd(t1B, t2B), tminB);
+        }
+        _mm_storeu_pd(&keys[0], tminA);
+        _mm_storeu_pd(&keys[2], tminB);
+        if (r.axisCount == 0) {
+            return 0;
+        }
+        const __m128d epsilon = _mm_set1_pd(kEpsilon);
+        const __m128d refusedA =
+            _mm_or_pd(_mm_cmpgt_pd(tminA, tmaxA), _mm_cmplt_pd(tmaxA, epsilon));
+        const __m128d refusedB =
+            _mm_or_pd(_mm_cmpgt_pd(tminB, tmaxB), _mm_cmplt_pd(tmaxB, epsilon));
+        return _mm_movemask_pd(refusedA) | (_mm_movemask_pd(refusedB) << 2);
+    }
+};
+
+struct PacketsAvx {
+    // The whole packet in one register; only for processors that have it (see intersect).
+    [[gnu::target("avx")]] static int refused(const ChildPacket& packet, const RayAxes& r,
+                                              double limit, double keys[kPacketWidth]) {
+        __m256d tmin = _mm256_set1_pd(-kInfinity);
+        __m256d tmax = _mm256_set1_pd(limit);
+        for (int a = 0; a < r.axisCount; ++a) {
+            const ChildPacket::Bounds& b = packet.slab[r.axis[a]];
+            const __m256d o = _mm256_set1_pd(r.origin[r.axis[a]]);
+            const __m256d d = _mm256_set1_pd(r.direction[r.axis[a]]);
+            const __m256d t1 = _mm256_div_pd(_mm256_sub_pd(_mm256_load_pd(b.lower), o), d);
+            const __m256d t2 = _mm256_div_pd(_mm256_sub_pd(_mm256_load_pd(b.upper), o), d);
+            tmax = _mm256_min_pd(_mm256_max_pd(t2, t1), tmax);
+            tmin = _mm256_max_pd(_mm256_min_pd(t1, t2), tmin);
+        }
+        _mm256_storeu_pd(keys, tmin);
+        if (r.axisCount == 0) {
+            return 0;
+        }
+        const __m256d refused =
+            _mm256_or_pd(_mm256_cmp_pd(tmin, tmax, _CMP_GT_OQ),
+                         _mm256_cmp_pd(tmax, _mm256_set1_pd(kEpsilon), _CMP_LT_OQ));
+        return _mm256_movemask_pd(refused);
+    }
+};
+using PacketsDefault = PacketsSse2;
+#else
+struct PacketsScalar {
+    static int refused(const ChildPacket& packet, const RayAxes& r, double limit,
+                       double keys[kPacketWidth]) {
+        int refused = 0;
+        for (int k = 0; k < kPacketWidth; ++k) {
+            double tmin = -kInfinity;
+            double tmax = limit;
+            for (int a = 0; a < r.axisCount; ++a) {
+                const ChildPacket::Bounds& b = packet.slab[r.axis[a]];
+                const double t1 = (b.lower[k] - r.origin[r.axis[a]]) / r.direction[r.axis[a]];
+                const double t2 = (b.upper[k] - r.origin[r.axis[a]]) / r.direction[r.axis[a]];
+                const double entry = t1 < t2 ? t1 : t2;
+                const double exit = t1 < t2 ? t2 : t1;
+                tmax = exit < tmax ? exit : tmax;
+                tmin = entry > tmin ? entry : tmin;
+            }
+            keys[k] = tmin;
+            if (r.axisCount != 0 && (tmin > tmax || tmax < kEpsilon)) {
+                refused |= 1 << k;
+            }
+        }
+        return refused;
+    }
+};
+using PacketsDefault = PacketsScalar;
+#endif
+
+// intersect over the flat copy of the hierarchy; the walk over the records below is the
+// same loop. Inlined into one function per kind of packet test, so that each is compiled
+// for the instructions it may use.
+template <class Packets>
+[[gnu::always_inline]] inline int walkFlat(const FlatTree& tree, const Ray& ray, double maxDist,
+                                           Hit& hit, FlatRef excluded) {
+    RayAxes r = {{ray.origin.x, ray.origin.y, ray.origin.z},
+                 {ray.direction.x, ray.direction.y, ray.direction.z},
+                 {},
+                 0};
+    for (int i = 0; i < 3; ++i) {
+        if (r.direction[i] != 0) {
+            r.axis[r.axisCount++] = i;
+        }
+    }
+    FlatEntry* queue = queueOfThisThread<FlatEntry>();
+    const int size = iPQSize;
+    int count = 0;
+    double nearest = maxDist;
+    const Object* taken = nullptr;
+
+    double rootKey;
+    if (boxAccepts(tree.root, maxDist, r.origin, r.direction, rootKey)) {
+        heapInsert(rootKey, nodeRef(tree.packets.data()), queue, count, size);
+    }
+    while (count != 0) {
+        double key;
+        FlatRef ref;
+        heapDelete(key, ref, queue, count);
+        if (key > nearest) {
+            break;
+        }
+        if (!isPrimitiveRef(ref)) {
+            for (const ChildPacket* packet = packetsOf(ref);; ++packet) {
+                double keys[kPacketWidth];
+                unsigned accepted =
+                    ~static_cast<unsigned>(Packets::refused(*packet, r, maxDist, keys)) &
+                    ((1u << packet->lanes) - 1);
+                while (accepted != 0) {
+                    const int k = __builtin_ctz(accepted);
+                    accepted &= accepted - 1;
+                    if (packet->ref[k] != excluded) {
+                        heapInsert(keys[k], packet->ref[k], queue, count, size);
+                    }
+                }
+                if (packet->more == 0) {
+                    break;
+                }
+            }
+        } else {
+            const Object* object = primitiveOf(ref);
+            Hit local;
+            if (object->intersectOp(object, ray, local) != 0 && local.t < nearest) {
+                nearest = local.t;
+                taken = object;
+                hit = local;
+            }
+        }
+    }
+    return taken != nullptr ? 1 : 0;
+}
+
+int walkFlatDefault(const FlatTree& tree, const Ray& ray, double maxDist, Hit& hit,
+                    FlatRef excluded) {
+    return walkFlat<PacketsDefault>(tree, ray, maxDist, hit, excluded);
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+[[gnu::target("avx")]] int walkFlatAvx(const FlatTree& tree, const Ray& ray, double maxDist,
+                                       Hit& hit, FlatRef excluded) {
+    return walkFlat<PacketsAvx>(tree, ray, maxDist, hit, excluded);
+}
+
+using FlatWalk = int (*)(const FlatTree&, const Ray&, double, Hit&, FlatRef);
+// Both give the same answers; the wider one is faster where the processor has it.
+const FlatWalk flatWalk = [] {
+    __builtin_cpu_init(); // static initialisers may run before the library's own
+    return __builtin_cpu_supports("avx") ? walkFlatAvx : walkFlatDefault;
+}();
+#else
+constexpr auto flatWalk = walkFlatDefault;
+#endif
 
 } // namespace
 
@@ -164,9 +383,16 @@ int intersect(const Ray& ray, double maxDist, Hit& hit, const Object* exclude) {
         return result;
     }
 
+    // A bounding node to exclude (never one in a render) is left to the walk over the records.
+    if (const FlatTree* flat = root->children->flat;
+        flat != nullptr && flat->root == root &&
+        (exclude == nullptr || exclude->kind != kBoundingNode)) {
+        return flatWalk(*flat, ray, maxDist, hit, exclude != nullptr ? primitiveRef(exclude) : 0);
+    }
+
     const double origin[3] = {ray.origin.x, ray.origin.y, ray.origin.z};
     const double direction[3] = {ray.direction.x, ray.direction.y, ray.direction.z};
-    QueueEntry* queue = queueOfThisThread();
+    QueueEntry* queue = queueOfThisThread<QueueEntry>();
     const int size = iPQSize;
     int count = 0;
     double nearest = maxDist;

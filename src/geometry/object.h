@@ -31,7 +31,7 @@ enum Kind : int {
     kBoundingNode = 2,
     kSphere = 3,
     kPlane = 4,
-    kRing = 5,  // ring and disc
+    kRing = 5, // ring and disc
     kTriangle = 6,
     kPolygon = 7,
     kCone = 8,  // cone and cylinder
@@ -129,10 +129,14 @@ struct Object {
     ShapeData shape;
 };
 
+struct FlatTree;
+
 // Children of a bounding node, chained through their own `next`; the last one's is NULL.
 struct ChildList {
     int count; // informational: number of children when the node was made
     Object* first;
+    // Root of a finished hierarchy only: the traversal's flat copy of the whole tree.
+    const FlatTree* flat = nullptr;
 };
 
 // Head of the primitive list; after the hierarchy build, the root of the bounding tree.
