@@ -242,6 +242,41 @@ TEST(BadInputTest, HugePicturesAreRefusedAtOnce) {
     }
 }
 
+// Places no picture can be created in (a missing folder and a folder of the picture's name
+// are the driver's own cases): nothing is rendered and nothing is left behind.
+TEST(BadInputTest, OutputsInPlacesThatCannotTakeAPicture) {
+    struct OutputCase {
+        const char* what;
+        std::string output;
+    };
+    const std::vector<OutputCase> cases = {
+        {"a folder that cannot be written", "/proc/quellix-picture"},
+        {"a file used as a folder", "scene.qlx/pic"},
+        {"a name too long for the file system", std::string(255, 'p')},
+    };
+    for (const OutputCase& test : cases) {
+        for (bool threaded : {false, true}) {
+            SCOPED_TRACE(std::string(test.what) + (threaded ? " (quellix-mt)" : " (quellix)"));
+            TempDir dir;
+            dir.write("scene.qlx", kScene);
+            std::vector<std::string> args = {"-i", "scene.qlx", "-o", test.output};
+            if (threaded) {
+                args.insert(args.end(), {"-t", "8"});
+            }
+            const RunResult result =
+                runProgram(threaded ? quellixMtPath() : quellixPath(), args, dir.path());
+            const std::string fileName = test.output + ".ppm";
+            EXPECT_EQ(result.out, bannerText(threaded) + kParse +
+                                      (threaded ? kEightThreadLines : "") + " Rendering to: " +
+                                      fileName + "\n Resolution:   32 x 24\n\n Output file: " +
+                                      fileName + " could not be created\n");
+            EXPECT_EQ(result.err, "");
+            EXPECT_EQ(result.status, 255);
+            EXPECT_EQ(namesIn(dir.path()), std::set<std::string>{"scene.qlx"});
+        }
+    }
+}
+
 // A thousand concentric spheres around the eye overflow a small traversal queue.
 std::string nestedSpheresScene(const std::string& outputType) {
     std::string text = "camera { position <0 0 0> look_at <0 0 1> up <0 1 0> }\n"
