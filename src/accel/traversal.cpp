@@ -365,9 +365,28 @@ const FlatWalk flatWalk = [] {
 constexpr auto flatWalk = walkFlatDefault;
 #endif
 
+#if QUELLIX_COUNT_RAYS
+// Each thread counts its own rays and hands its count over when it ends.
+std::atomic<long long> raysOfEndedThreads{0};
+struct RayCount {
+    long long count = 0;
+    ~RayCount() { raysOfEndedThreads += count; }
+};
+thread_local RayCount raysOfThisThread;
+#endif
+
 } // namespace
 
+#if QUELLIX_COUNT_RAYS
+long long raysTraced() {
+    return raysOfEndedThreads + raysOfThisThread.count;
+}
+#endif
+
 int intersect(const Ray& ray, double maxDist, Hit& hit, const Object* exclude) {
+#if QUELLIX_COUNT_RAYS
+    ++raysOfThisThread.count;
+#endif
     const Object* root = myObjectList;
     if (root == nullptr) {
         return 0;

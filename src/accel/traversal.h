@@ -15,6 +15,11 @@ struct QueueEntry {
 // A scene without primitives: no hit.
 int intersect(const Ray& ray, double maxDist, Hit& hit, const Object* exclude);
 
+#if QUELLIX_COUNT_RAYS
+// Calls of intersect so far: those of every thread that has ended and of the calling one.
+long long raysTraced();
+#endif
+
 // Queue operations; position 0 unused, the heap occupies 1..count of `queue`
 // (iPQSize positions in all). Overflow and underflow stop the program with status 1.
 void checkAndEnqueue(const Object* object, double limit, const double origin[3],

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "accel/traversal.h"
 #include "driver/fatal.h"
 #include "driver/progress.h"
 #include "driver/scene_state.h"
@@ -142,6 +143,9 @@ void doTrace() {
     const double seconds =
         static_cast<double>(static_cast<unsigned long>(end - start)) / CLOCKS_PER_SEC;
     std::printf("\n\n Rendering time: %4.2f second(s)\n", seconds);
+#if QUELLIX_COUNT_RAYS
+    std::fprintf(stderr, "rays traced: %lld\n", raysTraced());
+#endif
 
     if (closeImage() != 0) {
         fatalExit(1); // the store has said why; the previous picture is untouched
