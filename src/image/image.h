@@ -11,8 +11,8 @@
 // allocates the picture buffer; prints " Rendering to: %s\n" and " Resolution:   %d x %d\n".
 // Returns 0, or -1 when the file cannot be created (or the picture is too large for the
 // format's header: a TGA side above 65535, a BMP file above 4 GiB), or -2 when the picture
-// buffer cannot be allocated (or would exceed 4 GiB or the machine's memory). Both messages
-// are printed whatever the result.
+// buffer cannot be allocated (or would exceed, with the scans' row buffers, 4 GiB or the
+// machine's memory). Both messages are printed whatever the result.
 int openImage(const char* name, int width, int height);
 // `rowPixels`: width pixels of red, green, blue. May be reordered in place. Safe to call
 // from several threads at once for different rows. 0, or -1 when no image is open or `row`

@@ -88,8 +88,11 @@ void forgetPending() {
 // The picture stays whole in memory until it is written, and calloc promises pages it
 // may never be able to deliver. A picture beyond the machine's memory, or beyond 4 GiB
 // (already the most a BMP file can hold), is refused before rendering starts rather than
-// rendered for hours and then lost to the out-of-memory killer.
+// rendered for hours and then lost to the out-of-memory killer. The scans' own row
+// buffers count too, which matters only for absurdly wide pictures: up to eight threads
+// keep up to seven rows' worth each.
 constexpr std::uint64_t kMaxPictureBytes = std::uint64_t{1} << 32;
+constexpr std::uint64_t kScanRows = 8 * 7;
 
 std::uint64_t largestPicture() {
     const long pages = sysconf(_SC_PHYS_PAGES);
@@ -179,7 +182,8 @@ Picture allocatePicture(int width, int height) {
     }
     // Both factors are below 2^31, so the product of the first two fits in 64 bits.
     std::uint64_t pixels = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
-    if (pixels > PTRDIFF_MAX / 3 || pixels * 3 > largestPicture()) {
+    const std::uint64_t scanBytes = kScanRows * rowBytes(width);
+    if (pixels > PTRDIFF_MAX / 3 || pixels * 3 + scanBytes > largestPicture()) {
         return nullptr;
     }
     // calloc leaves fresh pages untouched until rows arrive.

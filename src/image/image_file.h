@@ -32,8 +32,8 @@ struct PictureFree {
 using Picture = std::unique_ptr<unsigned char[], PictureFree>;
 
 // The whole-picture buffer of width x height x 3 bytes, zeroed so rows that no scan stores
-// come out black. Empty when the buffer would exceed 4 GiB or the machine's memory, or cannot
-// be allocated.
+// come out black. Empty when the buffer, with the row buffers of up to eight scans, would
+// exceed 4 GiB or the machine's memory, or when it cannot be allocated.
 Picture allocatePicture(int width, int height);
 
 // Red, green, blue becomes blue, green, red for each of the `width` pixels of `row`.

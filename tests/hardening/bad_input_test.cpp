@@ -207,6 +207,13 @@ TEST(BadInputTest, HugePicturesAreRefusedAtOnce) {
          "pic.ppm",
          "65536 x 21848",
          true},
+        // 3.84 GB of picture, but the render threads' rows of 60 MB each would pass 4 GiB.
+        {"a picture too wide for the rows of its scans",
+         ppm,
+         {"-r", "20000000", "64"},
+         "pic.ppm",
+         "20000000 x 64",
+         true},
     };
     for (const HugePictureCase& test : cases) {
         for (bool threaded : {false, true}) {
@@ -267,9 +274,10 @@ TEST(BadInputTest, OutputsInPlacesThatCannotTakeAPicture) {
                 runProgram(threaded ? quellixMtPath() : quellixPath(), args, dir.path());
             const std::string fileName = test.output + ".ppm";
             EXPECT_EQ(result.out, bannerText(threaded) + kParse +
-                                      (threaded ? kEightThreadLines : "") + " Rendering to: " +
-                                      fileName + "\n Resolution:   32 x 24\n\n Output file: " +
-                                      fileName + " could not be created\n");
+                                      (threaded ? kEightThreadLines : "") +
+                                      " Rendering to: " + fileName +
+                                      "\n Resolution:   32 x 24\n\n Output file: " + fileName +
+                                      " could not be created\n");
             EXPECT_EQ(result.err, "");
             EXPECT_EQ(result.status, 255);
             EXPECT_EQ(namesIn(dir.path()), std::set<std::string>{"scene.qlx"});
