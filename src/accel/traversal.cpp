@@ -194,29 +194,58 @@ struct RayAxes {
 //   t2 < tmax ? t2 : tmax = min(t2, tmax)    t1 > tmin ? t1 : tmin = max(t1, tmin)
 #if defined(__x86_64__) || defined(__i386__)
 struct PacketsSse2 {
-    // Two lanes per register.
-    static int refused(const ChildPacket& packet, const RayAxes& r, double limit,
-                       double keys[kPacketWidth]) {
+    // Two lanes per register; the ray's values spread over registers once per walk.
+    struct Prepared {
+        __m128d origin[3];
+        __m128d direction[3];
+        __m128d limit;
+        int axis[3];
+        int axisCount;
+    };
+
+    static Prepared prepare(const RayAxes& r, double limit) {
+        Prepared p;
+        for (int i = 0; i < 3; ++i) {
+            p.origin[i] = _mm_set1_pd(r.origin[i]);
+            p.direction[i] = _mm_set1_pd(r.direction[i]);
+            p.axis[i] = r.axis[i];
+        }
+        p.limit = _mm_set1_pd(limit);
+        p.axisCount = r.axisCount;
+        return p;
+    }
+
+    // Lanes 2h and 2h + 1 through direction i.
+    static void slab(const ChildPacket& packet, const Prepared& p, int i, int h, __m128d& tmin,
+                     __m128d& tmax) {
+        const ChildPacket::Bounds& b = packet.slab[i];
+        const __m128d t1 =
+            _mm_div_pd(_mm_sub_pd(_mm_load_pd(&b.lower[2 * h]), p.origin[i]), p.direction[i]);
+        const __m128d t2 =
+            _mm_div_pd(_mm_sub_pd(_mm_load_pd(&b.upper[2 * h]), p.origin[i]), p.direction[i]);
+        tmax = _mm_min_pd(_mm_max_pd(t2, t1), tmax);
+        tmin = _mm_max_pd(_mm_min_pd(t1, t2), tmin);
+    }
+
+    static int refused(const ChildPacket& packet, const Prepared& p, double keys[kPacketWidth]) {
         __m128d tminA = _mm_set1_pd(-kInfinity);
         __m128d tminB = tminA;
-        __m128d tmaxA = _mm_set1_pd(limit);
+        __m128d tmaxA = p.limit;
         __m128d tmaxB = tmaxA;
-        for (int a = 0; a < r.axisCount; ++a) {
-            const ChildPacket::Bounds& b = packet.slab[r.axis[a]];
-            const __m128d o = _mm_set1_pd(r.origin[r.axis[a]]);
-            const __m128d d = _mm_set1_pd(r.direction[r.axis[a]]);
-            const __m128d t1A = _mm_div_pd(_mm_sub_pd(_mm_load_pd(&b.lower[0]), o), d);
-            const __m128d t1B = _mm_div_pd(_mm_sub_pd(_mm_load_pd(&b.lower[2]), o), d);
-            const __m128d t2A = _mm_div_pd(_mm_sub_pd(_mm_load_pd(&b.upper[0]), o), d);
-            const __m128d t2B = _mm_div_pd(_mm_sub_pd(_mm_load_pd(&b.upper[2]), o), d);
-            tmaxA = _mm_min_pd(_mm_max_pd(t2A, t1A), tmaxA);
-            tmaxB = _mm_min_pd(_mm_max_pd(t2B, t1B), tmaxB);
-            tminA = _mm_max_pd(_mm_min_pd(t1A, t2A), tminA);
-            tminB = _mm_max_pd(_mm_min_pd(t1B, t2B), tminB);
+        if (p.axisCount == 3) {
+            for (int i = 0; i < 3; ++i) {
+                slab(packet, p, i, 0, tminA, tmaxA);
+                slab(packet, p, i, 1, tminB, tmaxB);
+            }
+        } else {
+            for (int a = 0; a < p.axisCount; ++a) {
+                slab(packet, p, p.axis[a], 0, tminA, tmaxA);
+                slab(packet, p, p.axis[a], 1, tminB, tmaxB);
+            }
         }
         _mm_storeu_pd(&keys[0], tminA);
         _mm_storeu_pd(&keys[2], tminB);
-        if (r.axisCount == 0) {
+        if (p.axisCount == 0) {
             return 0;
         }
         const __m128d epsilon = _mm_set1_pd(kEpsilon);
@@ -230,21 +259,52 @@ struct PacketsSse2 {
 
 struct PacketsAvx {
     // The whole packet in one register; only for processors that have it (see intersect).
-    [[gnu::target("avx")]] static int refused(const ChildPacket& packet, const RayAxes& r,
-                                              double limit, double keys[kPacketWidth]) {
+    struct Prepared {
+        __m256d origin[3];
+        __m256d direction[3];
+        __m256d limit;
+        int axis[3];
+        int axisCount;
+    };
+
+    [[gnu::target("avx")]] static Prepared prepare(const RayAxes& r, double limit) {
+        Prepared p;
+        for (int i = 0; i < 3; ++i) {
+            p.origin[i] = _mm256_set1_pd(r.origin[i]);
+            p.direction[i] = _mm256_set1_pd(r.direction[i]);
+            p.axis[i] = r.axis[i];
+        }
+        p.limit = _mm256_set1_pd(limit);
+        p.axisCount = r.axisCount;
+        return p;
+    }
+
+    [[gnu::target("avx")]] static void slab(const ChildPacket& packet, const Prepared& p, int i,
+                                            __m256d& tmin, __m256d& tmax) {
+        const ChildPacket::Bounds& b = packet.slab[i];
+        const __m256d t1 =
+            _mm256_div_pd(_mm256_sub_pd(_mm256_load_pd(b.lower), p.origin[i]), p.direction[i]);
+        const __m256d t2 =
+            _mm256_div_pd(_mm256_sub_pd(_mm256_load_pd(b.upper), p.origin[i]), p.direction[i]);
+        tmax = _mm256_min_pd(_mm256_max_pd(t2, t1), tmax);
+        tmin = _mm256_max_pd(_mm256_min_pd(t1, t2), tmin);
+    }
+
+    [[gnu::target("avx")]] static int refused(const ChildPacket& packet, const Prepared& p,
+                                              double keys[kPacketWidth]) {
         __m256d tmin = _mm256_set1_pd(-kInfinity);
-        __m256d tmax = _mm256_set1_pd(limit);
-        for (int a = 0; a < r.axisCount; ++a) {
-            const ChildPacket::Bounds& b = packet.slab[r.axis[a]];
-            const __m256d o = _mm256_set1_pd(r.origin[r.axis[a]]);
-            const __m256d d = _mm256_set1_pd(r.direction[r.axis[a]]);
-            const __m256d t1 = _mm256_div_pd(_mm256_sub_pd(_mm256_load_pd(b.lower), o), d);
-            const __m256d t2 = _mm256_div_pd(_mm256_sub_pd(_mm256_load_pd(b.upper), o), d);
-            tmax = _mm256_min_pd(_mm256_max_pd(t2, t1), tmax);
-            tmin = _mm256_max_pd(_mm256_min_pd(t1, t2), tmin);
+        __m256d tmax = p.limit;
+        if (p.axisCount == 3) {
+            slab(packet, p, 0, tmin, tmax);
+            slab(packet, p, 1, tmin, tmax);
+            slab(packet, p, 2, tmin, tmax);
+        } else {
+            for (int a = 0; a < p.axisCount; ++a) {
+                slab(packet, p, p.axis[a], tmin, tmax);
+            }
         }
         _mm256_storeu_pd(keys, tmin);
-        if (r.axisCount == 0) {
+        if (p.axisCount == 0) {
             return 0;
         }
         const __m256d refused =
@@ -256,12 +316,19 @@ struct PacketsAvx {
 using PacketsDefault = PacketsSse2;
 #else
 struct PacketsScalar {
-    static int refused(const ChildPacket& packet, const RayAxes& r, double limit,
-                       double keys[kPacketWidth]) {
+    struct Prepared {
+        RayAxes r;
+        double limit;
+    };
+
+    static Prepared prepare(const RayAxes& r, double limit) { return {r, limit}; }
+
+    static int refused(const ChildPacket& packet, const Prepared& p, double keys[kPacketWidth]) {
+        const RayAxes& r = p.r;
         int refused = 0;
         for (int k = 0; k < kPacketWidth; ++k) {
             double tmin = -kInfinity;
-            double tmax = limit;
+            double tmax = p.limit;
             for (int a = 0; a < r.axisCount; ++a) {
                 const ChildPacket::Bounds& b = packet.slab[r.axis[a]];
                 const double t1 = (b.lower[k] - r.origin[r.axis[a]]) / r.direction[r.axis[a]];
@@ -297,6 +364,7 @@ template <class Packets>
             r.axis[r.axisCount++] = i;
         }
     }
+    const typename Packets::Prepared prepared = Packets::prepare(r, maxDist);
     FlatEntry* queue = queueOfThisThread<FlatEntry>();
     const int size = iPQSize;
     int count = 0;
@@ -318,7 +386,7 @@ template <class Packets>
             for (const ChildPacket* packet = packetsOf(ref);; ++packet) {
                 double keys[kPacketWidth];
                 unsigned accepted =
-                    ~static_cast<unsigned>(Packets::refused(*packet, r, maxDist, keys)) &
+                    ~static_cast<unsigned>(Packets::refused(*packet, prepared, keys)) &
                     ((1u << packet->lanes) - 1);
                 while (accepted != 0) {
                     const int k = __builtin_ctz(accepted);
