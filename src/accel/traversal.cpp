@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <new>
 
@@ -78,6 +79,47 @@ struct FlatEntry {
     double key;
     FlatRef object;
 };
+
+// heapInsert and heapDelete for the walk over the flat copy, which owns its queue: the
+// unused position 0 holds a key below every key, so the climb needs no test for the top.
+// The same comparisons in the same order, hence the same positions.
+inline void flatInsert(double key, FlatRef ref, FlatEntry* queue, int& count, int size) {
+    count = count + 1;
+    if (count >= size) [[unlikely]] {
+        stopOutOfSpace();
+    }
+    unsigned p = static_cast<unsigned>(count);
+    while (key < queue[p / 2].key) {
+        queue[p] = queue[p / 2];
+        p = p / 2;
+    }
+    queue[p] = {key, ref};
+}
+
+inline void flatDelete(double& key, FlatRef& ref, FlatEntry* queue, int& count) {
+    if (count <= 0) [[unlikely]] {
+        stopEmptyQueue();
+    }
+    key = queue[1].key;
+    ref = queue[1].object;
+    const FlatEntry moving = queue[count];
+    count = count - 1;
+    const unsigned last = static_cast<unsigned>(count);
+    unsigned p = 1;
+    while (2 * p <= last) {
+        unsigned c = 2 * p;
+        // On equal keys the right child.
+        if (c != last && !(queue[c].key < queue[c + 1].key)) {
+            c = c + 1;
+        }
+        if (!(moving.key > queue[c].key)) {
+            break;
+        }
+        queue[p] = queue[c];
+        p = c;
+    }
+    queue[p] = moving;
+}
 
 // The heap operations proper. `size` is iPQSize, read once per call of intersect.
 // Both move a hole instead of swapping; the comparisons and the resulting positions are
@@ -366,6 +408,7 @@ template <class Packets>
     }
     const typename Packets::Prepared prepared = Packets::prepare(r, maxDist);
     FlatEntry* queue = queueOfThisThread<FlatEntry>();
+    queue[0] = {-std::numeric_limits<double>::infinity(), 0};
     const int size = iPQSize;
     int count = 0;
     double nearest = maxDist;
@@ -373,12 +416,12 @@ template <class Packets>
 
     double rootKey;
     if (boxAccepts(tree.root, maxDist, r.origin, r.direction, rootKey)) {
-        heapInsert(rootKey, nodeRef(tree.packets.data()), queue, count, size);
+        flatInsert(rootKey, nodeRef(tree.packets.data()), queue, count, size);
     }
     while (count != 0) {
         double key;
         FlatRef ref;
-        heapDelete(key, ref, queue, count);
+        flatDelete(key, ref, queue, count);
         if (key > nearest) {
             break;
         }
@@ -392,7 +435,7 @@ template <class Packets>
                     const int k = __builtin_ctz(accepted);
                     accepted &= accepted - 1;
                     if (packet->ref[k] != excluded) {
-                        heapInsert(keys[k], packet->ref[k], queue, count, size);
+                        flatInsert(keys[k], packet->ref[k], queue, count, size);
                     }
                 }
                 if (packet->more == 0) {
