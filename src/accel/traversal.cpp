@@ -54,10 +54,11 @@ template <class Entry> struct ThreadQueue {
     std::unique_ptr<Entry[]> entries;
     std::size_t size = 0;
 };
-template <class Entry> thread_local ThreadQueue<Entry> threadQueue;
 
 template <class Entry> Entry* queueOfThisThread() {
-    ThreadQueue<Entry>& mine = threadQueue<Entry>;
+    // Function-local: g++ never destroys a thread_local variable template at thread exit,
+    // which leaked each render thread's queue.
+    thread_local ThreadQueue<Entry> mine;
     // With a size of 0 or less the first insertion stops the program: one position will do.
     const std::size_t size = iPQSize > 0 ? static_cast<std::size_t>(iPQSize) : 1;
     if (mine.size != size) {
