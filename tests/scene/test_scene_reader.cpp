@@ -3,13 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <numbers>
 #include <optional>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -213,6 +217,78 @@ TEST_F(ReaderTest, NumberConversionsUseTheLongestPrefixOfTheirMode) {
         ASSERT_EQ(Lire_MotCle(file.get()), kNumber);
         EXPECT_EQ(val_DBL, test.decimal);
         EXPECT_EQ(val_INT, test.integer);
+    }
+}
+
+// Every decimal the reader accepts has the bits strtod gives for the token; a token whose
+// strtod value is not finite is refused.
+TEST_F(ReaderTest, DecimalsHaveTheBitsOfStrtod) {
+    std::vector<std::string> tokens = {"4.9e-324",
+                                       "2.4703282292062327e-324",
+                                       "2.4703282292062328e-324",
+                                       "1e-330",
+                                       "2.2250738585072011e-308",
+                                       "2.2250738585072014e-308",
+                                       "1.7976931348623157e308",
+                                       "1.7976931348623158e308",
+                                       "1.797693134862315807e308",
+                                       "0.1",
+                                       "9007199254740993",
+                                       "123456789012345678901234567890123456789",
+                                       "+.5",
+                                       "+-5",
+                                       "++1",
+                                       "-+1",
+                                       "-0",
+                                       "+0",
+                                       "0e0",
+                                       "1.",
+                                       ".e1",
+                                       "5e",
+                                       "5e+",
+                                       "5e-",
+                                       "5E-1",
+                                       "1e-999",
+                                       "-1e-999",
+                                       "1e999",
+                                       ".",
+                                       "+",
+                                       "-.",
+                                       "00012.50"};
+    tokens.push_back("0." + std::string(200, '0') + "1");
+    const unsigned seed = testing::UnitTest::GetInstance()->random_seed();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    const std::string starts = "0123456789+-.";
+    const std::string chars = "0123456789012345678901234567890123456789+-.eE";
+    for (int n = 0; n < 5000; n++) {
+        std::string token(1, starts[random() % starts.size()]);
+        const std::size_t length = random() % 40;
+        for (std::size_t k = 0; k < length; k++) {
+            token += chars[random() % chars.size()];
+        }
+        tokens.push_back(token);
+    }
+    // The accepted ones in one file, one after the other; the refused ones each alone.
+    std::string text;
+    std::vector<double> expected;
+    for (const std::string& token : tokens) {
+        const double value = std::strtod(token.c_str(), nullptr);
+        if (std::isfinite(value)) {
+            text += token + "\n";
+            expected.push_back(value);
+        } else {
+            SCOPED_TRACE(token);
+            Outcome outcome = readText(Lire_Decimal, token);
+            ASSERT_TRUE(outcome.error.has_value());
+            EXPECT_EQ(outcome.error->message, " number out of range");
+        }
+    }
+    TextFile file(text);
+    for (std::size_t k = 0; k < expected.size(); k++) {
+        Lire_Decimal(file.get());
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(val_DBL), std::bit_cast<std::uint64_t>(expected[k]))
+            << "line " << k + 1;
     }
 }
 
