@@ -97,6 +97,8 @@ struct PolygonData {
     double planeConstant;
     int uAxis; // coordinates kept for the inside test
     int vAxis;
+    // A triangle's vertices in those coordinates: (u, v) of vertex k, copied at set-up.
+    double projected[3][2];
 };
 
 struct PatchData {
