@@ -69,6 +69,15 @@ struct BadSceneCase {
 };
 
 // Scene text the reader refuses: a message with the line, status 255, no file written.
+// Two files that include each other: 64 levels of includes below the first, then the stop.
+std::string cyclicIncludeOutput() {
+    std::string text;
+    for (int level = 0; level <= 64; ++level) {
+        text += level % 2 == 0 ? "\n Parsing a.qlx" : "\n Parsing b.qlx";
+    }
+    return text + "\n Parser Error - line: 1 -  include nesting too deep\n";
+}
+
 TEST(BadInputTest, ScenesThatCannotBeReadStopWithTheirMessage) {
     const std::string parsing = "\n Parsing scene.qlx";
     const std::vector<BadSceneCase> cases = {
@@ -93,6 +102,10 @@ TEST(BadInputTest, ScenesThatCannotBeReadStopWithTheirMessage) {
          {{"scene.qlx", "include \"..\"\n"}},
          {},
          parsing + "\n Scene file: .. could no be opened\n"},
+        {"files that include each other",
+         {{"a.qlx", "include \"b.qlx\"\n" + kScene}, {"b.qlx", "include \"a.qlx\"\n"}},
+         {"-i", "a.qlx"},
+         cyclicIncludeOutput()},
         {"a decimal beyond a double",
          {{"scene.qlx", kCamera + "sphere { center <0 0 0> radius 1e999 }"}},
          {},
