@@ -51,3 +51,8 @@ inline const ChildPacket* packetsOf(FlatRef ref) {
 // root's child list, replacing any copy made before. Without the memory for it nothing
 // is hung and the traversal walks the records.
 void flattenHierarchy(Object* root);
+
+// The box test the walk uses: the widest the processor has (the default), or the baseline
+// of the build target. Both give the same answers; tests compare them.
+enum class PacketTest { Widest, Baseline };
+void usePacketTest(PacketTest test);

@@ -461,20 +461,23 @@ int walkFlatDefault(const FlatTree& tree, const Ray& ray, double maxDist, Hit& h
     return walkFlat<PacketsDefault>(tree, ray, maxDist, hit, excluded);
 }
 
+using FlatWalk = int (*)(const FlatTree&, const Ray&, double, Hit&, FlatRef);
+
 #if defined(__x86_64__) || defined(__i386__)
 [[gnu::target("avx")]] int walkFlatAvx(const FlatTree& tree, const Ray& ray, double maxDist,
                                        Hit& hit, FlatRef excluded) {
     return walkFlat<PacketsAvx>(tree, ray, maxDist, hit, excluded);
 }
 
-using FlatWalk = int (*)(const FlatTree&, const Ray&, double, Hit&, FlatRef);
 // Both give the same answers; the wider one is faster where the processor has it.
-const FlatWalk flatWalk = [] {
+const FlatWalk widestWalk = [] {
     __builtin_cpu_init(); // static initialisers may run before the library's own
     return __builtin_cpu_supports("avx") ? walkFlatAvx : walkFlatDefault;
 }();
+FlatWalk flatWalk = widestWalk;
 #else
-constexpr auto flatWalk = walkFlatDefault;
+const FlatWalk widestWalk = walkFlatDefault;
+FlatWalk flatWalk = walkFlatDefault;
 #endif
 
 #if QUELLIX_COUNT_RAYS
@@ -488,6 +491,10 @@ thread_local RayCount raysOfThisThread;
 #endif
 
 } // namespace
+
+void usePacketTest(PacketTest test) {
+    flatWalk = test == PacketTest::Widest ? widestWalk : walkFlatDefault;
+}
 
 #if QUELLIX_COUNT_RAYS
 long long raysTraced() {
