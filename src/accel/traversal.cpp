@@ -82,9 +82,8 @@ struct FlatEntry {
 };
 
 // heapInsert and heapDelete for the walk over the flat copy, which owns its queue: the
-// unused position 0 holds a key below every key, so the climb needs no test for the top;
-// the walk reads the top itself before flatPop removes it. The same comparisons in the
-// same order, hence the same positions.
+// unused position 0 holds a key below every key, so the climb needs no test for the top.
+// The same comparisons in the same order, hence the same positions.
 inline void flatInsert(double key, FlatRef ref, FlatEntry* queue, int& count, int size) {
     count = count + 1;
     if (count >= size) [[unlikely]] {
@@ -98,10 +97,12 @@ inline void flatInsert(double key, FlatRef ref, FlatEntry* queue, int& count, in
     queue[p] = {key, ref};
 }
 
-inline void flatPop(FlatEntry* queue, int& count) {
+inline void flatDelete(double& key, FlatRef& ref, FlatEntry* queue, int& count) {
     if (count <= 0) [[unlikely]] {
         stopEmptyQueue();
     }
+    key = queue[1].key;
+    ref = queue[1].object;
     const FlatEntry moving = queue[count];
     count = count - 1;
     const unsigned last = static_cast<unsigned>(count);
@@ -414,29 +415,23 @@ template <class Packets>
     double nearest = maxDist;
     const Object* taken = nullptr;
 
-    auto acceptedLanes = [&](const ChildPacket& packet, double keys[kPacketWidth]) {
-        return ~static_cast<unsigned>(Packets::refused(packet, prepared, keys)) &
-               ((1u << packet.lanes) - 1);
-    };
-
     double rootKey;
     if (boxAccepts(tree.root, maxDist, r.origin, r.direction, rootKey)) {
         flatInsert(rootKey, nodeRef(tree.packets.data()), queue, count, size);
     }
     while (count != 0) {
-        // The top's boxes are tested before the queue closes its gap: the test needs only
-        // the top, so it is under way while the queue is rearranged.
-        const double key = queue[1].key;
-        const FlatRef ref = queue[1].object;
+        double key;
+        FlatRef ref;
+        flatDelete(key, ref, queue, count);
         if (key > nearest) {
             break;
         }
         if (!isPrimitiveRef(ref)) {
-            const ChildPacket* packet = packetsOf(ref);
-            double keys[kPacketWidth];
-            unsigned accepted = acceptedLanes(*packet, keys);
-            flatPop(queue, count);
-            for (;;) {
+            for (const ChildPacket* packet = packetsOf(ref);; ++packet) {
+                double keys[kPacketWidth];
+                unsigned accepted =
+                    ~static_cast<unsigned>(Packets::refused(*packet, prepared, keys)) &
+                    ((1u << packet->lanes) - 1);
                 while (accepted != 0) {
                     const int k = __builtin_ctz(accepted);
                     accepted &= accepted - 1;
@@ -447,11 +442,8 @@ template <class Packets>
                 if (packet->more == 0) {
                     break;
                 }
-                ++packet;
-                accepted = acceptedLanes(*packet, keys);
             }
         } else {
-            flatPop(queue, count);
             const Object* object = primitiveOf(ref);
             Hit local;
             if (object->intersectOp(object, ray, local) != 0 && local.t < nearest) {
