@@ -8,7 +8,6 @@
 
 #include <atomic>
 #include <cstdio>
-#include <cstring>
 #include <limits>
 #include <memory>
 #include <new>
@@ -75,15 +74,60 @@ template <class Entry> Entry* queueOfThisThread() {
     return mine.entries.get();
 }
 
+// The heap operations proper. `size` is iPQSize, read once per call of intersect.
+// Both move a hole instead of swapping; the comparisons and the resulting positions are
+// those of the swapping sift.
+inline void heapInsert(double key, const Object* object, QueueEntry* queue, int& count, int size) {
+    count = count + 1;
+    if (count >= size) [[unlikely]] {
+        stopOutOfSpace();
+    }
+    int p = count;
+    // Strictly less: an entry never climbs past an equal key.
+    while (p > 1 && key < queue[p / 2].key) {
+        queue[p] = queue[p / 2];
+        p = p / 2;
+    }
+    queue[p] = {key, object};
+}
+
+inline void heapDelete(double& key, const Object*& object, QueueEntry* queue, int& count) {
+    if (count <= 0) [[unlikely]] {
+        stopEmptyQueue();
+    }
+    key = queue[1].key;
+    object = queue[1].object;
+    const QueueEntry moving = queue[count];
+    count = count - 1;
+    int p = 1;
+    if (count > 1) {
+        while (2 * p <= count) {
+            int c = 2 * p;
+            // On equal keys the right child.
+            if (c != count && !(queue[c].key < queue[c + 1].key)) {
+                c = c + 1;
+            }
+            if (moving.key > queue[c].key) {
+                queue[p] = queue[c];
+                p = c;
+            } else {
+                break;
+            }
+        }
+    }
+    queue[p] = moving;
+}
+
 // A queue entry of the walk over the flat copy.
 struct FlatEntry {
     double key;
     FlatRef object;
 };
 
-// heapInsert and heapDelete for the walk over the flat copy, which owns its queue: the
-// unused position 0 holds a key below every key, so the climb needs no test for the top.
-// The same comparisons in the same order, hence the same positions.
+// heapInsert and heapDelete for the walk over the flat copy, which queues the same keys in
+// the same order, with references into the copy instead of record addresses, and so
+// builds the same heap. It owns its queue: the unused position 0 holds a key below every
+// key, so the climb needs no test for the top.
 inline void flatInsert(double key, FlatRef ref, FlatEntry* queue, int& count, int size) {
     count = count + 1;
     if (count >= size) [[unlikely]] {
@@ -118,54 +162,6 @@ inline void flatDelete(double& key, FlatRef& ref, FlatEntry* queue, int& count) 
         }
         queue[p] = queue[c];
         p = c;
-    }
-    queue[p] = moving;
-}
-
-// The heap operations proper. `size` is iPQSize, read once per call of intersect.
-// Both move a hole instead of swapping; the comparisons and the resulting positions are
-// those of the swapping sift.
-// The walk over the flat copy queues the same keys in the same order, with references
-// into the copy instead of record addresses, and so sees the same heap.
-template <class Entry, class Item>
-inline void heapInsert(double key, Item item, Entry* queue, int& count, int size) {
-    count = count + 1;
-    if (count >= size) [[unlikely]] {
-        stopOutOfSpace();
-    }
-    int p = count;
-    // Strictly less: an entry never climbs past an equal key.
-    while (p > 1 && key < queue[p / 2].key) {
-        queue[p] = queue[p / 2];
-        p = p / 2;
-    }
-    queue[p] = {key, item};
-}
-
-template <class Entry, class Item>
-inline void heapDelete(double& key, Item& item, Entry* queue, int& count) {
-    if (count <= 0) [[unlikely]] {
-        stopEmptyQueue();
-    }
-    key = queue[1].key;
-    item = queue[1].object;
-    const Entry moving = queue[count];
-    count = count - 1;
-    int p = 1;
-    if (count > 1) {
-        while (2 * p <= count) {
-            int c = 2 * p;
-            // On equal keys the right child.
-            if (c != count && !(queue[c].key < queue[c + 1].key)) {
-                c = c + 1;
-            }
-            if (moving.key > queue[c].key) {
-                queue[p] = queue[c];
-                p = c;
-            } else {
-                break;
-            }
-        }
     }
     queue[p] = moving;
 }
